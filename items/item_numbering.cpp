@@ -1,0 +1,71 @@
+#include "items/item_numbering.h"
+
+#include "module/host_services.h"
+
+namespace kv {
+namespace {
+
+std::int32_t countOf(const ItemInfoService& info, int type) {
+  std::int32_t count = 0;
+  for (ItemId it = info.first(type, 0); it != 0; it = info.next(it)) ++count;
+  return count;
+}
+
+// The number of `id` in one host list whose first entry is numbered `start`; 0 if absent.
+std::int32_t numberIn(const ItemInfoService& info, int type, ItemId owner, ItemId id, std::int32_t start) {
+  std::int32_t n = start;
+  for (ItemId it = info.first(type, owner); it != 0; it = info.next(it), ++n) {
+    if (it == id) return n;
+  }
+  return 0;
+}
+
+// The entry numbered `n` in one host list whose first entry is numbered `count`;
+// on a miss `count` is left at the number after the list.
+ItemId entryIn(const ItemInfoService& info, int type, ItemId owner, std::int32_t n, std::int32_t& count) {
+  for (ItemId it = info.first(type, owner); it != 0; it = info.next(it), ++count) {
+    if (count == n) return it;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t itemNumber(ItemId id) {
+  const ItemInfoService* info = hostServices.itemInfo;
+  if (id == 0 || info == nullptr) return 0;
+  switch (id & ITEM_TYPE_MASK) {
+    case OBJECT_BITS: return numberIn(*info, IT_OBJECT, 0, id, 1);
+    case BONE_BITS: return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
+    case LIGHT_BITS: return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
+    default:  // cameras; an id of any other type is never found among them
+      return numberIn(*info, IT_CAMERA, 0, id, countOf(*info, IT_OBJECT) + countOf(*info, IT_LIGHT) + 1);
+  }
+}
+
+ItemId itemByNumber(std::int32_t n, ItemId owner) {
+  const ItemInfoService* info = hostServices.itemInfo;
+  if (n == 0 || info == nullptr) return 0;
+  std::int32_t count = 1;
+  if (owner != 0) return entryIn(*info, IT_BONE, owner, n, count);
+  for (int type : {IT_OBJECT, IT_LIGHT, IT_CAMERA}) {
+    if (ItemId found = entryIn(*info, type, 0, n, count)) return found;
+  }
+  return 0;
+}
+
+void remapItemIds(std::span<const ItemRef> refs, PanelHandle panel, const ItemId* changes) {
+  if (changes == nullptr || changes[0] == 0) return;
+  for (const ItemRef& ref : refs) {
+    if (ref.id == 0) continue;
+    for (const ItemId* pair = changes; pair[0] != 0; pair += 2) {
+      if (pair[0] != ref.id) continue;
+      ref.id = pair[1];
+      ref.number = itemNumber(ref.id);
+      if (panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(panel);
+      break;
+    }
+  }
+}
+
+}  // namespace kv

@@ -1,0 +1,14 @@
+// Node activation: acquires the host services and binds a node family's
+// functions into the host's handler record.
+#pragma once
+
+#include "module/host_api.h"
+#include "module/node_table.h"
+#include "nodes/instance.h"
+
+namespace kv {
+
+// AFUNC_OK, or AFUNC_BADGLOBAL with `handler` untouched.
+template <InstanceRecord R> int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noexcept;
+
+}  // namespace kv

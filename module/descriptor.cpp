@@ -1,0 +1,70 @@
+// The module descriptor the host reads: the only symbol the plug-in file exports.
+#include <array>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "module/activation.h"
+#include "module/host_api.h"
+#include "module/node_table.h"
+#include "panel/panel_activate.h"
+
+#if defined(_WIN32)
+#define KV_EXPORT __declspec(dllexport)
+#else
+#define KV_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace kv {
+namespace {
+
+constexpr std::uint32_t MODULE_SYNC = 0x04121994;
+constexpr std::uint32_t MODULE_VERSION = 3;
+constexpr std::uint32_t MODULE_MACHINE = 0x300;
+constexpr std::uint32_t TAG_USER_NAME = 0x00000000;
+constexpr std::uint32_t TAG_MENU_GROUP = 0x00070000;
+constexpr std::uint32_t TAG_ALL = 0x00080000;
+
+template <std::size_t I>
+using RecordOf = std::conditional_t<nodeTable[I].family == Family::Item, ItemInfoInstance, BoneInfoInstance>;
+
+// One distinct entry point per node server; the host may tell them apart by address.
+template <std::size_t I> int nodeActivate(int, GlobalLookup global, void* local, void*) noexcept {
+  return familyActivate<RecordOf<I>>(global, static_cast<NodeHandler*>(local), nodeTable[I].kind);
+}
+
+template <std::size_t I>
+constexpr ServerTag nodeTags[] = {
+    {nodeTable[I].userName, TAG_USER_NAME},
+    {nodeTable[I].menuGroup, TAG_MENU_GROUP},
+    {"All", TAG_ALL},
+    {nullptr, 0},
+};
+
+constexpr ActivateFunc panelActivateOf(Family family) {
+  return family == Family::Item ? itemPanelActivate : bonePanelActivate;
+}
+
+// The sixteen node servers, then the sixteen panels under the same names, then the end.
+template <std::size_t... I> constexpr auto makeServerTable(std::index_sequence<I...>) {
+  return std::array<ServerRecord, 2 * sizeof...(I) + 1>{{
+      {NODE_HANDLER_CLASS, nodeTable[I].serverName, nodeActivate<I>, nodeTags<I>}...,
+      {NODE_INTERFACE_CLASS, nodeTable[I].serverName, panelActivateOf(nodeTable[I].family), nullptr}...,
+      {nullptr, nullptr, nullptr, nullptr},
+  }};
+}
+
+constexpr auto serverTable = makeServerTable(std::make_index_sequence<nodeTable.size()>{});
+static_assert(serverTable.size() == 33);
+
+void* startup() { return reinterpret_cast<void*>(std::uintptr_t{4}); }
+void shutdown(void*) {}
+
+}  // namespace
+}  // namespace kv
+
+extern "C" {
+KV_EXPORT kv::ModuleDescriptor _mod_descrip = {
+    kv::MODULE_SYNC, kv::MODULE_VERSION, kv::MODULE_MACHINE, kv::startup, kv::shutdown, kv::serverTable.data(),
+};
+}

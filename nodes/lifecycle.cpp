@@ -1,0 +1,155 @@
+#include "nodes/lifecycle.h"
+
+#include <cstdint>
+#include <new>
+
+#include "items/item_numbering.h"
+#include "module/host_services.h"
+#include "nodes/cache.h"
+#include "nodes/output_names.h"
+
+namespace kv {
+namespace {
+
+constexpr int NODE_COLOR[3] = {80, 65, 50};
+constexpr int NODE_OPTION = 2;
+constexpr std::align_val_t RECORD_ALIGNMENT{16};
+
+template <InstanceRecord R> R& record(Instance instance) { return *static_cast<R*>(instance); }
+
+// A zero-filled record on a 16-byte boundary, or null.
+template <InstanceRecord R> R* allocateRecord() noexcept {
+  void* memory = ::operator new(sizeof(R), RECORD_ALIGNMENT, std::nothrow);
+  return memory ? new (memory) R{} : nullptr;
+}
+
+// Colour, option and the two inputs, in the order the host expects them.
+template <InstanceRecord R> void setUpNode(R& r, NodeHandle node) noexcept {
+  r.node = node;
+  if (const NodeFuncs* funcs = hostServices.nodeFuncs) {
+    funcs->setNodeColor(node, NODE_COLOR);
+    funcs->setNodeOption(node, NODE_OPTION);
+  }
+  if (const NodeInputFuncs* inputs = hostServices.inputFuncs) {
+    r.timeInput = inputs->create(node, CT_SCALAR, outputNames[TIME_INPUT_NAME], inputEvent<R>);
+    r.itemInput = inputs->create(node, CT_INTEGER, outputNames[ITEM_INPUT_NAME], inputEvent<R>);
+  }
+}
+
+template <InstanceRecord R> void createOutput(R& r, int& next, int type, const char* name) noexcept {
+  r.outputs[next++] = hostServices.outputFuncs->create(r.node, type, name);
+}
+
+// Runs `fill` on a fresh record set up for `node`; null and "err" when memory runs out.
+template <InstanceRecord R, class Fill> Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
+  R* r = allocateRecord<R>();
+  if (r == nullptr) {
+    if (error) *error = "err";
+    return nullptr;
+  }
+  setUpNode(*r, node);
+  if (hostServices.outputFuncs) fill(*r);
+  return r;
+}
+
+}  // namespace
+
+template <InstanceRecord R> Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
+  return makeInstance<R>(node, error, [](R& r) {
+    int next = 0;
+    constexpr int vectorOutputs = R::family == Family::Bone ? 15 : 13;  // the bones add "restPos", "restRot"
+    for (int i = 0; i < vectorOutputs; ++i) createOutput(r, next, CT_VECTOR, outputNames[i]);
+    for (int i = FIRST_INTEGER_OUTPUT; i < 18; ++i) {
+      if (R::family == Family::Item && i == FIRST_INTEGER_OUTPUT + 1) continue;  // "Owner" is for bones only
+      createOutput(r, next, CT_INTEGER, outputNames[i]);
+    }
+  });
+}
+
+template <InstanceRecord R> Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
+  const auto kind = static_cast<NodeKind>(reinterpret_cast<std::intptr_t>(priv));
+  return makeInstance<R>(node, error, [kind](R& r) {
+    if (kind <= NK_INFO || kind > NK_MX) return;
+    int next = 0;
+    for (int i = 0; i < 4 && kindOutputNames[kind][i] != nullptr; ++i) {
+      createOutput(r, next, kindOutputType(kind, i), kindOutputNames[kind][i]);
+    }
+  });
+}
+
+template <InstanceRecord R> void destroyInstance(Instance instance) noexcept {
+  if (instance == nullptr) return;
+  R* r = static_cast<R*>(instance);
+  if (r->panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->destroy(r->panel);
+  r->~R();
+  ::operator delete(r, RECORD_ALIGNMENT);
+}
+
+template <InstanceRecord R> const char* copyInstance(Instance to, Instance from) noexcept {
+  R& dst = record<R>(to);
+  const R& src = record<R>(from);
+  if constexpr (R::family == Family::Item) {
+    dst.item = src.item;
+    dst.itemListNumber = src.itemListNumber;
+  } else {
+    dst.object = src.object;
+    dst.bone = src.bone;
+    dst.objectNumber = src.objectNumber;
+    dst.boneNumber = src.boneNumber;
+  }
+  dst.panelTime = src.panelTime;
+  dst.timeMode = src.timeMode;
+  return nullptr;
+}
+
+template <InstanceRecord R> const ItemId* useItems(Instance instance) noexcept {
+  R& r = record<R>(instance);
+  if constexpr (R::family == Family::Item) {
+    return &r.item;
+  } else {
+    return &r.bone;
+  }
+}
+
+template <InstanceRecord R> void changeIds(Instance instance, const ItemId* changes) noexcept {
+  R& r = record<R>(instance);
+  if constexpr (R::family == Family::Item) {
+    const ItemRef refs[] = {{r.item, r.itemListNumber}};
+    remapItemIds(refs, r.panel, changes);
+  } else {
+    const ItemRef refs[] = {{r.object, r.objectNumber}, {r.bone, r.boneNumber}};
+    remapItemIds(refs, r.panel, changes);
+  }
+}
+
+template <InstanceRecord R> const char* newTime(Instance instance, int, double time) noexcept {
+  R& r = record<R>(instance);
+  clearCaches(r);
+  r.currentTime = time;
+  return nullptr;
+}
+
+template <InstanceRecord R> int inputEvent(Instance instance, InputHandle, int) noexcept {
+  const R& r = record<R>(instance);
+  if (r.panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(r.panel);
+  return 1;
+}
+
+const char* describeLine(Instance) noexcept { return ""; }
+const char* initInstance(Instance, int) noexcept { return nullptr; }
+void cleanupInstance(Instance) noexcept {}
+
+#define KV_INSTANTIATE(R)                                                         \
+  template Instance createInfo<R>(void*, NodeHandle, const char**) noexcept;      \
+  template Instance createSingle<R>(void*, NodeHandle, const char**) noexcept;    \
+  template void destroyInstance<R>(Instance) noexcept;                            \
+  template const char* copyInstance<R>(Instance, Instance) noexcept;              \
+  template const ItemId* useItems<R>(Instance) noexcept;                          \
+  template void changeIds<R>(Instance, const ItemId*) noexcept;                   \
+  template const char* newTime<R>(Instance, int, double) noexcept;                \
+  template int inputEvent<R>(Instance, InputHandle, int) noexcept;
+KV_INSTANTIATE(ItemInfoInstance)
+KV_INSTANTIATE(BoneInfoInstance)
+#undef KV_INSTANTIATE
+
+}  // namespace kv
