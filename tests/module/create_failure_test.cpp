@@ -1,0 +1,61 @@
+// Create when memory runs out: null, "err", and no call to the host. The
+// module's create is called directly here so that this test's replacement of
+// the aligned allocation function reaches it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "host/host.h"
+#include "module/host_services.h"
+#include "nodes/lifecycle.h"
+
+namespace {
+bool failAlignedAllocation = false;
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+  if (failAlignedAllocation) return nullptr;
+  return std::aligned_alloc(static_cast<std::size_t>(alignment), (size + 15) / 16 * 16);
+}
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+
+namespace kv::host {
+namespace {
+
+template <class R> void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**) noexcept) {
+  Scene scene;
+  ServiceHost host(scene);
+  ASSERT_EQ(acquireHostServices(ServiceHost::lookup()), AFUNC_OK);
+  NodePorts ports;
+  host.calls().clear();
+  const char* error = nullptr;
+  failAlignedAllocation = true;
+  Instance instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), &ports, &error);
+  failAlignedAllocation = false;
+  EXPECT_EQ(instance, nullptr);
+  ASSERT_NE(error, nullptr);
+  EXPECT_STREQ(error, "err");
+  EXPECT_EQ(host.calls().size(), 0u);
+  EXPECT_TRUE(ports.inputs.empty());
+  EXPECT_TRUE(ports.colors.empty());
+
+  // And with memory, the same call succeeds and registers the node.
+  error = nullptr;
+  instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), &ports, &error);
+  ASSERT_NE(instance, nullptr);
+  EXPECT_EQ(error, nullptr);
+  EXPECT_EQ(ports.inputs.size(), 2u);
+  destroyInstance<R>(instance);
+  hostServices = {};
+}
+
+TEST(CreateFailure, BothFamiliesAndBothCreatesReportErr) {
+  expectCreateFailsCleanly<ItemInfoInstance>(createInfo<ItemInfoInstance>);
+  expectCreateFailsCleanly<ItemInfoInstance>(createSingle<ItemInfoInstance>);
+  expectCreateFailsCleanly<BoneInfoInstance>(createInfo<BoneInfoInstance>);
+  expectCreateFailsCleanly<BoneInfoInstance>(createSingle<BoneInfoInstance>);
+}
+
+}  // namespace
+}  // namespace kv::host
