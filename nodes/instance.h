@@ -79,8 +79,8 @@ struct BoneInfoInstance {
 };
 
 // The item a node samples unless its Item input says otherwise.
-inline ItemId selectedItem(const ItemInfoInstance& r) { return r.item; }
-inline ItemId selectedItem(const BoneInfoInstance& r) { return r.bone; }
+inline const ItemId& selectedItem(const ItemInfoInstance& r) { return r.item; }
+inline const ItemId& selectedItem(const BoneInfoInstance& r) { return r.bone; }
 
 template <class Record>
 concept InstanceRecord = std::is_same_v<Record, ItemInfoInstance> || std::is_same_v<Record, BoneInfoInstance>;

@@ -6,6 +6,7 @@
 #include "items/item_numbering.h"
 #include "module/host_services.h"
 #include "nodes/cache.h"
+#include "nodes/item_refs.h"
 #include "nodes/output_names.h"
 
 namespace kv {
@@ -102,24 +103,13 @@ template <InstanceRecord R> const char* copyInstance(Instance to, Instance from)
   return nullptr;
 }
 
-template <InstanceRecord R> const ItemId* useItems(Instance instance) noexcept {
-  R& r = record<R>(instance);
-  if constexpr (R::family == Family::Item) {
-    return &r.item;
-  } else {
-    return &r.bone;
-  }
-}
+// The selected item followed by `listEnd`: a one-entry list, or an empty one.
+template <InstanceRecord R> const ItemId* useItems(Instance instance) noexcept { return &selectedItem(record<R>(instance)); }
 
 template <InstanceRecord R> void changeIds(Instance instance, const ItemId* changes) noexcept {
   R& r = record<R>(instance);
-  if constexpr (R::family == Family::Item) {
-    const ItemRef refs[] = {{r.item, r.itemListNumber}};
-    remapItemIds(refs, r.panel, changes);
-  } else {
-    const ItemRef refs[] = {{r.object, r.objectNumber}, {r.bone, r.boneNumber}};
-    remapItemIds(refs, r.panel, changes);
-  }
+  const auto refs = itemRefs(r);
+  remapItemIds(refs, r.panel, changes);
 }
 
 template <InstanceRecord R> const char* newTime(Instance instance, int, double time) noexcept {
