@@ -62,7 +62,10 @@ void StateWriter::write(void* data, const T* values, int count, const char* oper
   if (!values || count < 0) count = 0;
   record(writer.calls_, [&] {
     std::string entry = operation;
-    for (int i = 0; i < count; ++i) entry += " " + shown(values[i]);
+    for (int i = 0; i < count; ++i) {
+      entry += ' ';
+      entry += shown(values[i]);
+    }
     return entry;
   });
   if (!writer.inBlock_) return;
