@@ -1,0 +1,24 @@
+// The steps every evaluate call starts and ends with.
+#pragma once
+
+#include "module/host_api.h"
+#include "nodes/instance.h"
+
+namespace kv {
+
+// What one evaluate call samples.
+struct Sample {
+  const ItemInfoService* info;
+  ItemId item;
+  double time;
+};
+
+// Checks for the item-info service, then reads the sampled item and, when it is
+// not 0, the sampling time. False means the call delivers zeros.
+template <InstanceRecord R>
+bool startEvaluation(const R* record, NodalAccess access, Sample& sample) noexcept;
+
+// Hands the value to the host; every evaluate call does this exactly once.
+void deliverValue(ValueHandle value, const void* data) noexcept;
+
+}  // namespace kv

@@ -1,0 +1,45 @@
+#include "nodes/sampling.h"
+
+#include <cstdint>
+
+#include "module/host_services.h"
+
+namespace kv {
+
+template <InstanceRecord R>
+double samplingTime(NodalAccess access, const R& instance) noexcept {
+  if (instance.timeMode == TM_CUR) return instance.currentTime;
+  double taken = instance.panelTime;
+  const NodeInputFuncs* inputs = hostServices.inputFuncs;
+  if (inputs && inputs->isConnected(instance.timeInput)) {
+    taken = 0.0;  // what the input delivers if the host writes nothing
+    inputs->evaluate(instance.timeInput, access, &taken);
+  }
+  return instance.timeMode == TM_REL ? instance.currentTime + taken : taken;
+}
+
+template double samplingTime<ItemInfoInstance>(NodalAccess, const ItemInfoInstance&) noexcept;
+template double samplingTime<BoneInfoInstance>(NodalAccess, const BoneInfoInstance&) noexcept;
+
+ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept {
+  if (!inputs.isConnected(itemInput)) return selected;
+  std::int32_t delivered = 0;
+  inputs.evaluate(itemInput, access, &delivered);
+  return static_cast<ItemId>(delivered);
+}
+
+void selectComponent(OutputHandle output, const OutputHandle* outputs, const Vec3& source, Vec3& destination) noexcept {
+  if (output == outputs[0]) {
+    destination = source;
+    return;
+  }
+  const double components[3] = {source.x, source.y, source.z};
+  for (int k = 1; k < 4; ++k) {
+    if (output == outputs[k]) {
+      destination.x = components[k - 1];
+      return;
+    }
+  }
+}
+
+}  // namespace kv

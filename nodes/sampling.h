@@ -1,0 +1,26 @@
+// The rules every node shares: at which time and which item it samples, and
+// which part of a vector a vector-plus-components output delivers.
+#pragma once
+
+#include "math/vec_types.h"
+#include "module/host_api.h"
+#include "nodes/instance.h"
+
+namespace kv {
+
+// The instance's current time for TM_CUR; otherwise the Time input if connected,
+// else the panel time, plus the current time for TM_REL. Any mode value other
+// than TM_CUR and TM_REL counts as TM_ABS.
+template <InstanceRecord R>
+double samplingTime(NodalAccess access, const R& instance) noexcept;
+
+// The Item input's value when something is connected (0 included), else `selected`.
+ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept;
+
+// Matches `output` against the first four of `outputs` (vector, then its three
+// components) and writes that part of `source` into `destination`: all three
+// values for the vector, one into the first value for a component, nothing for
+// any other handle.
+void selectComponent(OutputHandle output, const OutputHandle* outputs, const Vec3& source, Vec3& destination) noexcept;
+
+}  // namespace kv

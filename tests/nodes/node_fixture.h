@@ -1,0 +1,78 @@
+// A scene, the substitute host over it and the built module, with helpers that
+// set a node up through the host's interface (load for the settings, inputs for
+// the connections) and read its outputs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/host.h"
+
+namespace kv::test {
+
+using host::HostNode;
+using host::OutputValue;
+using host::SavedState;
+
+inline constexpr double PI = 3.141592653589793;
+
+class NodeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host_ = std::make_unique<host::ServiceHost>(scene);
+    module_ = std::make_unique<host::LoadedModule>(KV_MODULE_PATH);
+  }
+
+  host::ServiceHost& host() { return *host_; }
+  host::CallRecord& calls() { return host_->calls(); }
+
+  std::unique_ptr<HostNode> node(const std::string& server) {
+    return std::make_unique<HostNode>(*host_, *module_, server);
+  }
+
+  // Settings as a loaded scene carries them; bone nodes take (owner, bone).
+  static void select(HostNode& node, ItemId item) {
+    SavedState state;
+    state.add(host::blockId("IIDS"), "ids", {item});
+    node.load(state);
+  }
+  static void selectBone(HostNode& node, ItemId bone) {
+    SavedState state;
+    state.add(host::blockId("IIDS"), "ids", {host::boneOwner(bone), bone});
+    node.load(state);
+  }
+  static void setTime(HostNode& node, std::int32_t mode, double panelTime) {
+    SavedState state;
+    state.add(host::blockId("ITIM"), "time", {panelTime}).add(host::blockId("IMOD"), "mode", {mode});
+    node.load(state);
+  }
+
+  host::Scene scene;
+
+ private:
+  std::unique_ptr<host::ServiceHost> host_;
+  std::unique_ptr<host::LoadedModule> module_;
+};
+
+inline std::array<double, 3> vec(double x, double y, double z) { return {x, y, z}; }
+
+// Every component within `tolerance`.
+inline ::testing::AssertionResult near3(const std::array<double, 3>& actual, const std::array<double, 3>& expected,
+                                        double tolerance = 1e-12) {
+  for (int i = 0; i < 3; ++i) {
+    if (!(std::abs(actual[i] - expected[i]) <= tolerance)) {
+      return ::testing::AssertionFailure() << "(" << actual[0] << ", " << actual[1] << ", " << actual[2] << ") vs ("
+                                           << expected[0] << ", " << expected[1] << ", " << expected[2] << ")";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+inline const std::array<double, 3> ZERO3{0.0, 0.0, 0.0};
+
+}  // namespace kv::test

@@ -1,0 +1,176 @@
+// The seven single-value nodes of both families on hierarchies whose answers
+// are known in closed form.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "node_fixture.h"
+
+namespace kv::test {
+namespace {
+
+// A root at (0, 0, 5) turned a quarter to the right (heading pi/2) and a child
+// at (1, 0, 0) under it: the child's X axis points along world -Z, its Z axis
+// along world +X, so it sits at (0, 0, 4) in the world.
+class SingleValueTest : public NodeTest {
+ protected:
+  void SetUp() override {
+    NodeTest::SetUp();
+    root = scene.addObject("Root");
+    scene.setParam(root, PARAM_POSITION, {0.0, 0.0, 5.0});
+    scene.setParam(root, PARAM_ROTATION, {PI / 2, 0.0, 0.0});
+    child = scene.addObject("Child", root);
+    scene.setParam(child, PARAM_POSITION, {1.0, 0.0, 0.0});
+  }
+
+  // A node of `server` sampling `item` at time 0.
+  std::unique_ptr<HostNode> sampling(const std::string& server, ItemId item) {
+    auto n = node(server);
+    if (server.starts_with("KvI_BONE")) {
+      selectBone(*n, item);
+    } else {
+      select(*n, item);
+    }
+    n->newTime(0, 0.0);
+    return n;
+  }
+
+  // The three rows of a matrix node, each delivered exactly once.
+  static std::vector<std::array<double, 3>> rows(const HostNode& n) {
+    std::vector<std::array<double, 3>> found;
+    for (std::size_t i = 0; i < 3; ++i) {
+      const OutputValue v = n.evaluate(i);
+      EXPECT_EQ(v.deliveries, 1);
+      found.push_back(v.vector);
+    }
+    return found;
+  }
+
+  ItemId root = 0;
+  ItemId child = 0;
+};
+
+TEST_F(SingleValueTest, WorldPositionFollowsTheParentsTurnAndPivot) {
+  auto n = sampling("KvI_ITEMWP", child);
+  EXPECT_TRUE(near3(n->evaluate("W Pos").vector, vec(0.0, 0.0, 4.0)));
+  EXPECT_NEAR(n->evaluate("X").scalar, 0.0, 1e-12);
+  EXPECT_NEAR(n->evaluate("Z").scalar, 4.0, 1e-12);
+
+  scene.setParam(root, PARAM_PIVOT, {1.0, 0.0, 0.0});
+  EXPECT_TRUE(near3(n->evaluate("W Pos").vector, vec(0.0, 0.0, 5.0)));
+  // A root's own pivot does not move it.
+  auto r = sampling("KvI_ITEMWP", root);
+  EXPECT_TRUE(near3(r->evaluate("W Pos").vector, vec(0.0, 0.0, 5.0)));
+}
+
+TEST_F(SingleValueTest, OrientationAndAxesRowsAreTheItemsAxesAndTheirInverse) {
+  EXPECT_TRUE(near3(sampling("KvI_ITEMWR", child)->evaluate("W Rot").vector, vec(PI / 2, 0.0, 0.0)));
+  EXPECT_NEAR(sampling("KvI_ITEMWR", child)->evaluate("H").scalar, PI / 2, 1e-12);
+
+  const auto mx = rows(*sampling("KvI_ITEMMX", child));
+  EXPECT_TRUE(near3(mx[0], vec(0.0, 0.0, -1.0)));
+  EXPECT_TRUE(near3(mx[1], vec(0.0, 1.0, 0.0)));
+  EXPECT_TRUE(near3(mx[2], vec(1.0, 0.0, 0.0)));
+  const auto mxw = rows(*sampling("KvI_ITEMMW", child));
+  EXPECT_TRUE(near3(mxw[0], vec(0.0, 0.0, 1.0)));
+  EXPECT_TRUE(near3(mxw[1], vec(0.0, 1.0, 0.0)));
+  EXPECT_TRUE(near3(mxw[2], vec(-1.0, 0.0, 0.0)));
+}
+
+TEST_F(SingleValueTest, ScaleEntersTheRowsButNotForCameras) {
+  const ItemId scaled = scene.addObject("Scaled");
+  scene.setParam(scaled, PARAM_SCALING, {2.0, 4.0, 8.0});
+  const ItemId camera = scene.addCamera("Camera");
+  scene.setParam(camera, PARAM_SCALING, {2.0, 2.0, 2.0});
+
+  auto scl = sampling("KvI_ITEMS", scaled);
+  EXPECT_TRUE(near3(scl->evaluate("Scale").vector, vec(2.0, 4.0, 8.0)));
+  EXPECT_EQ(scl->evaluate("Y").scalar, 4.0);
+  const auto mx = rows(*sampling("KvI_ITEMMX", scaled));
+  const auto mxw = rows(*sampling("KvI_ITEMMW", scaled));
+  for (int i = 0; i < 3; ++i) {
+    std::array<double, 3> axis{}, inverse{};
+    axis[i] = std::array{2.0, 4.0, 8.0}[i];
+    inverse[i] = 1.0 / axis[i];
+    EXPECT_TRUE(near3(mx[i], axis)) << i;
+    EXPECT_TRUE(near3(mxw[i], inverse)) << i;
+  }
+
+  // The camera's own scale is still its Scale output.
+  EXPECT_TRUE(near3(sampling("KvI_ITEMS", camera)->evaluate("Scale").vector, vec(2.0, 2.0, 2.0)));
+  calls().clear();
+  const auto cmx = rows(*sampling("KvI_ITEMMX", camera));
+  const auto cmxw = rows(*sampling("KvI_ITEMMW", camera));
+  for (int i = 0; i < 3; ++i) {
+    std::array<double, 3> unit{};
+    unit[i] = 1.0;
+    EXPECT_TRUE(near3(cmx[i], unit)) << i;
+    EXPECT_TRUE(near3(cmxw[i], unit)) << i;
+  }
+  EXPECT_EQ(calls().count("itemInfo.param " + host::hexId(camera) + " 6 "), 0u);
+}
+
+TEST_F(SingleValueTest, RotationIsRoundedWithoutBiasAndWorldRotationNotAtAll) {
+  const ItemId turned = scene.addObject("Turned");
+  scene.setParam(turned, PARAM_ROTATION, {1.0, 0.5, -0.25});
+  auto rot = sampling("KvI_ITEMR", turned);
+  // Each angle through single-precision degrees.
+  const std::array<double, 3> rounded{0.9999999450937774, 0.4999999725468887, -0.24999998627344436};
+  EXPECT_EQ(rot->evaluate("Rotation").vector, rounded);
+  EXPECT_EQ(rot->evaluate("H").scalar, rounded[0]);
+  EXPECT_EQ(rot->evaluate("P").scalar, rounded[1]);
+  EXPECT_EQ(rot->evaluate("B").scalar, rounded[2]);
+
+  // Two headings of 1.0 compose to twice the rounded heading; rounding that sum
+  // again would move it by a visible amount.
+  const ItemId upper = scene.addObject("Upper");
+  scene.setParam(upper, PARAM_ROTATION, {1.0, 0.0, 0.0});
+  const ItemId lower = scene.addObject("Lower", upper);
+  scene.setParam(lower, PARAM_ROTATION, {1.0, 0.0, 0.0});
+  const double heading = 2 * rounded[0];
+  const float degrees = static_cast<float>(static_cast<float>(heading) * 180.0f / 3.14159265f);
+  ASSERT_GT(std::abs(degrees * 0.017453292519943295 - heading), 1e-9);
+  const double worldHeading = sampling("KvI_ITEMWR", lower)->evaluate("H").scalar;
+  EXPECT_NEAR(worldHeading, heading, 1e-13);
+}
+
+TEST_F(SingleValueTest, BoneNodesSampleTheBoneOrWhatTheItemInputNames) {
+  const ItemId rig = scene.addObject("Rig");
+  scene.setParam(rig, PARAM_POSITION, {0.0, 1.0, 0.0});
+  scene.setParam(rig, PARAM_SCALING, {2.0, 2.0, 2.0});
+  const ItemId bone = scene.addBone(rig, "Arm", rig);
+  scene.setParam(bone, PARAM_POSITION, {0.0, 0.0, 2.0});
+  scene.setParam(bone, PARAM_ROTATION, {0.0, PI / 2, 0.0});
+
+  auto wpos = sampling("KvI_BONEWP", bone);
+  EXPECT_TRUE(near3(wpos->evaluate("W Pos").vector, vec(0.0, 1.0, 4.0)));
+  EXPECT_TRUE(near3(sampling("KvI_BONEP", bone)->evaluate("Position").vector, vec(0.0, 0.0, 2.0)));
+  EXPECT_TRUE(near3(sampling("KvI_BONER", bone)->evaluate("Rotation").vector, vec(0.0, PI / 2, 0.0)));
+  EXPECT_TRUE(near3(sampling("KvI_BONES", bone)->evaluate("Scale").vector, vec(1.0, 1.0, 1.0)));
+  // Pitch pi/2 turns forward down to -Y and up to +Z; the rig doubles both.
+  const auto mx = rows(*sampling("KvI_BONEMX", bone));
+  EXPECT_TRUE(near3(mx[1], vec(0.0, 0.0, 2.0)));
+  EXPECT_TRUE(near3(mx[2], vec(0.0, -2.0, 0.0)));
+  const auto mxw = rows(*sampling("KvI_BONEMW", bone));
+  EXPECT_TRUE(near3(mxw[1], vec(0.0, 0.0, -0.5)));
+  EXPECT_TRUE(near3(mxw[2], vec(0.0, 0.5, 0.0)));
+  EXPECT_NEAR(sampling("KvI_BONEWR", bone)->evaluate("P").scalar, PI / 2, 1e-12);
+
+  // A bone node does not insist on a bone.
+  wpos->connectInteger("Item", static_cast<std::int32_t>(rig));
+  EXPECT_TRUE(near3(wpos->evaluate("W Pos").vector, vec(0.0, 1.0, 0.0)));
+}
+
+TEST_F(SingleValueTest, EveryCallSamplesAfresh) {
+  auto n = sampling("KvI_ITEMWP", child);
+  calls().clear();
+  n->evaluate("X");
+  n->evaluate("Y");
+  // One world walk per call: the child's and the root's position each time.
+  EXPECT_EQ(calls().count("itemInfo.param " + host::hexId(child) + " 1 "), 2u);
+  EXPECT_EQ(calls().count("itemInfo.param " + host::hexId(root) + " 1 "), 2u);
+  EXPECT_EQ(calls().count("output.setValue"), 2u);
+}
+
+}  // namespace
+}  // namespace kv::test
