@@ -1,0 +1,219 @@
+// The command line: subcommands, their options and help texts, and the exit
+// status (0 success, 1 failure, 2 usage error).
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <ostream>
+
+#include "scenehost/commands.h"
+#include "scenehost/errors.h"
+#include "scenehost/module_path.h"
+
+namespace kv::scenehost {
+namespace {
+
+constexpr const char* PROGRAM_HELP = R"HELP(usage: scenehost COMMAND [ARGUMENTS]
+
+Loads the built module file, places its nodes in a scene read from a file and
+drives them as the host application would, printing what every node delivers.
+
+commands:
+  servers [MODULE]              the module's server table
+  eval SCENE [OPTIONS]          evaluate the scene's nodes over frames
+  panel SCENE NODE [ACTIONS]    open a node's panel, set values, press buttons
+  save SCENE [-o OUT]           write each node's saved state into the scene file
+
+"scenehost COMMAND --help" describes a command. The module file is the one
+given with --module, else the one the scene file names ("module"), else the
+module beside the program or in the folder above it.
+)HELP";
+
+constexpr const char* SERVERS_HELP = R"HELP(usage: scenehost servers [MODULE]
+
+Loads MODULE (default: the module beside the program or in the folder above
+it), reads its descriptor and lists every server: class, server name, user
+name and menu group.
+)HELP";
+
+constexpr const char* EVAL_HELP = R"HELP(usage: scenehost eval SCENE [--module PATH] [--frames FIRST..LAST[:STEP]]
+                      [--format table|csv|json] [--plot FILE.svg|FILE.png]
+
+For each frame (time = frame / fps), sends the new time to every node of the
+scene file SCENE, then evaluates each output the scene asks for (all outputs
+of a node by default) and prints the values.
+
+  --module PATH     the module file (default: the scene's "module", else beside the program)
+  --frames RANGE    frames FIRST to LAST every STEP (default: the scene's "frames", else 0)
+  --format FORMAT   table (default), csv or json
+  --plot FILE       also draw the vector outputs' paths over the frames with gnuplot
+)HELP";
+
+constexpr const char* PANEL_HELP =
+    R"HELP(usage: scenehost panel SCENE NODE [--module PATH] [--set LABEL=VALUE]... [--press LABEL]...
+
+Opens the panel of the node NODE (its "name", or its position from 0) through
+the module's "NodeInterface" server, applies the actions in the order given,
+and prints the controls with their values, the pop-up entries (icon and colour
+decoded), every command a button issued, and the node's resulting state.
+
+  --set LABEL=VALUE   set a control: a pop-up or choice takes an entry's name
+                      ("Arm", "(none)", "Abs") or number, "Time" a number
+  --press LABEL       press a button, e.g. "Select by CurItem"
+)HELP";
+
+constexpr const char* SAVE_HELP = R"HELP(usage: scenehost save SCENE [--module PATH] [-o OUT]
+
+Places the scene's nodes with their settings, calls each node's save and writes
+the blocks it saved into the node's entry as "state" (replacing any there).
+Later eval, panel and save runs load that state through the module's load.
+Writes OUT (default: SCENE itself) whole or not at all.
+)HELP";
+
+// Splits the arguments of one command into positionals and options; each
+// option named in `valued` takes a value ("--x V" or "--x=V").
+struct ParsedArguments {
+  std::vector<std::string> positionals;
+  std::vector<std::pair<std::string, std::string>> options;  // in order
+  bool help = false;
+};
+
+ParsedArguments parseArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& valued) {
+  ParsedArguments parsed;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      parsed.help = true;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      const std::size_t equals = argument.find('=');
+      const std::string name = argument.substr(0, equals);
+      if (std::find(valued.begin(), valued.end(), name) == valued.end()) throw UsageError("unknown option " + name);
+      if (equals != std::string::npos) {
+        parsed.options.emplace_back(name, argument.substr(equals + 1));
+      } else if (i + 1 < arguments.size()) {
+        parsed.options.emplace_back(name, arguments[++i]);
+      } else {
+        throw UsageError(name + " needs a value");
+      }
+    } else {
+      parsed.positionals.push_back(argument);
+    }
+  }
+  return parsed;
+}
+
+void expectPositionals(const ParsedArguments& parsed, std::size_t least, std::size_t most, const char* what) {
+  if (parsed.positionals.size() < least) throw UsageError(std::string("missing ") + what);
+  if (parsed.positionals.size() > most) throw UsageError("unexpected argument \"" + parsed.positionals[most] + "\"");
+}
+
+// The last value of an option given more than once wins.
+std::string lastValue(const ParsedArguments& parsed, const std::string& name) {
+  std::string value;
+  for (const auto& [option, text] : parsed.options) {
+    if (option == name) value = text;
+  }
+  return value;
+}
+
+void servers(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
+  const ParsedArguments parsed = parseArguments(arguments, {});
+  if (parsed.help) {
+    out << SERVERS_HELP;
+    return;
+  }
+  expectPositionals(parsed, 0, 1, "MODULE");
+  serversCommand(chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr), out);
+}
+
+void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--plot"});
+  if (parsed.help) {
+    out << EVAL_HELP;
+    return;
+  }
+  expectPositionals(parsed, 1, 1, "SCENE");
+  EvalOptions options;
+  options.scene = parsed.positionals[0];
+  options.module = lastValue(parsed, "--module");
+  options.plot = lastValue(parsed, "--plot");
+  if (const std::string frames = lastValue(parsed, "--frames"); !frames.empty()) {
+    options.frames = parseFrameRange(frames);
+    if (!options.frames) throw UsageError("--frames takes FIRST..LAST or FIRST..LAST:STEP, not \"" + frames + "\"");
+  }
+  static const std::map<std::string, OutputFormat> formats{
+      {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
+  if (const std::string format = lastValue(parsed, "--format"); !format.empty()) {
+    const auto found = formats.find(format);
+    if (found == formats.end()) throw UsageError("--format takes table, csv or json, not \"" + format + "\"");
+    options.format = found->second;
+  }
+  evalCommand(options, out, err);
+}
+
+void panel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--set", "--press"});
+  if (parsed.help) {
+    out << PANEL_HELP;
+    return;
+  }
+  expectPositionals(parsed, 2, 2, parsed.positionals.empty() ? "SCENE" : "NODE");
+  PanelOptions options;
+  options.scene = parsed.positionals[0];
+  options.node = parsed.positionals[1];
+  options.module = lastValue(parsed, "--module");
+  for (const auto& [option, value] : parsed.options) {
+    if (option == "--set") {
+      const std::size_t equals = value.find('=');
+      if (equals == std::string::npos) throw UsageError("--set takes LABEL=VALUE, not \"" + value + "\"");
+      options.actions.push_back({PanelAction::Kind::Set, value.substr(0, equals), value.substr(equals + 1)});
+    } else if (option == "--press") {
+      options.actions.push_back({PanelAction::Kind::Press, value, ""});
+    }
+  }
+  panelCommand(options, out, err);
+}
+
+void save(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "-o", "--output"});
+  if (parsed.help) {
+    out << SAVE_HELP;
+    return;
+  }
+  expectPositionals(parsed, 1, 1, "SCENE");
+  SaveOptions options;
+  options.scene = parsed.positionals[0];
+  options.module = lastValue(parsed, "--module");
+  options.output = lastValue(parsed, "-o");
+  if (options.output.empty()) options.output = lastValue(parsed, "--output");
+  saveCommand(options, out, err);
+}
+
+}  // namespace
+
+int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  using Command = void (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+  static const std::map<std::string, Command> commands{
+      {"servers", &servers}, {"eval", &eval}, {"panel", &panel}, {"save", &save}};
+  const std::string name = arguments.empty() ? "" : arguments[0];
+  try {
+    if (name == "--help" || name == "-h" || name == "help") {
+      out << PROGRAM_HELP;
+      return 0;
+    }
+    const auto command = commands.find(name);
+    if (command == commands.end()) {
+      throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"");
+    }
+    command->second({arguments.begin() + 1, arguments.end()}, out, err);
+    return 0;
+  } catch (const UsageError& error) {
+    err << "scenehost: " << error.what() << "\n"
+        << "(\"scenehost " << (commands.contains(name) ? name + " " : "") << "--help\" shows the usage)\n";
+    return 2;
+  } catch (const std::exception& error) {
+    err << "scenehost: " << error.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace kv::scenehost

@@ -1,0 +1,53 @@
+// The scenehost commands. Each writes its result to `out` and warnings to
+// `err`, and throws SceneError (or a module loading error) on failure.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scenehost/scene_file.h"
+
+namespace kv::scenehost {
+
+// Runs the program with its arguments (without the program name); returns the
+// exit status: 0 success, 1 failure, 2 usage error.
+int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// scenehost servers [MODULE]
+void serversCommand(const std::string& modulePath, std::ostream& out);
+
+enum class OutputFormat { Table, Csv, Json };
+
+struct EvalOptions {
+  std::string scene;
+  std::string module;                // "" to choose as chooseModulePath does
+  std::optional<FrameRange> frames;  // else the scene's "frames", else frame 0
+  OutputFormat format = OutputFormat::Table;
+  std::string plot;  // picture file, or ""
+};
+void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& err);
+
+struct PanelAction {
+  enum class Kind { Set, Press } kind;
+  std::string label;
+  std::string value;  // for Set
+};
+
+struct PanelOptions {
+  std::string scene;
+  std::string node;  // a node's name or 0-based position
+  std::string module;
+  std::vector<PanelAction> actions;  // in command-line order
+};
+void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& err);
+
+struct SaveOptions {
+  std::string scene;
+  std::string module;
+  std::string output;  // "" to rewrite the scene file
+};
+void saveCommand(const SaveOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kv::scenehost

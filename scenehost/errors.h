@@ -1,0 +1,20 @@
+// The two ways scenehost fails: a usage error (bad command line, exit 2) and
+// any other error (missing file, bad scene, unknown name..., exit 1). Messages
+// name what and where, e.g. `arm.json: nodes[2].item: no item named "Arm"`.
+#pragma once
+
+#include <stdexcept>
+
+namespace kv::scenehost {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class SceneError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace kv::scenehost

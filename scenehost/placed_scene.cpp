@@ -1,0 +1,161 @@
+#include "scenehost/placed_scene.h"
+
+#include <algorithm>
+#include <ostream>
+#include <utility>
+#include <variant>
+
+#include "module/node_table.h"
+#include "scenehost/errors.h"
+
+namespace kv::scenehost {
+namespace {
+
+constexpr std::uint32_t IDS_BLOCK = host::blockId("IIDS");
+constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
+constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
+
+std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+
+std::string nameList(const std::vector<host::PortInfo>& ports) {
+  std::string names;
+  for (const host::PortInfo& port : ports) names += (names.empty() ? "" : ", ") + inQuotes(port.name);
+  return names.empty() ? "none" : names;
+}
+
+}  // namespace
+
+const host::ServerInfo* findServer(const host::LoadedModule& module, const std::string& className,
+                                   const std::string& name) {
+  for (const host::ServerInfo& server : module.servers()) {
+    if (server.className == className && (server.name == name || server.tag(host::TAG_USER_NAME) == name)) {
+      return &server;
+    }
+  }
+  return nullptr;
+}
+
+host::SavedState settingsState(const NodeEntry& entry, bool boneFamily) {
+  std::vector<host::StoredValue> ids;
+  if (boneFamily) {
+    ids = {entry.object.value_or(0), entry.bone.value_or(0)};
+  } else {
+    ids = {entry.item.value_or(0)};
+  }
+  host::SavedState state;
+  state.add(IDS_BLOCK, "ids", std::move(ids))
+      .add(TIME_BLOCK, "time", {entry.panelTime.value_or(0.0)})
+      .add(MODE_BLOCK, "mode", {entry.mode.value_or(0)});
+  return state;
+}
+
+PlacedScene::PlacedScene(SceneFile& file, const host::LoadedModule& module, std::ostream& warnings,
+                         const NodeEntry* only)
+    : file_(file), module_(module), host_(std::make_unique<host::ServiceHost>(file.scene)) {
+  for (const NodeEntry& entry : file_.nodes) {
+    if (only == nullptr || only == &entry) nodes_.push_back(place(entry, warnings));
+  }
+}
+
+PlacedScene::~PlacedScene() = default;
+
+PlacedNode PlacedScene::place(const NodeEntry& entry, std::ostream& warnings) {
+  PlacedNode placed;
+  placed.entry = &entry;
+  placed.server = findServer(module_, NODE_HANDLER_CLASS, entry.server);
+  if (placed.server == nullptr) {
+    throw error(entry.where + ".server",
+                "no node " + inQuotes(entry.server) + " in " + module_.path() + " (\"scenehost servers\" lists them)");
+  }
+  placed.userName = placed.server->tag(host::TAG_USER_NAME).value_or(placed.server->name);
+  placed.boneFamily = placed.server->tag(host::TAG_MENU_GROUP) == BONE_MENU_GROUP;
+  if (placed.boneFamily && entry.hasItemSettings()) {
+    throw error(entry.where, inQuotes(placed.userName) + " is a bone node: give \"object\" and \"bone\", not \"item\"");
+  }
+  if (!placed.boneFamily && entry.hasBoneSettings()) {
+    throw error(entry.where, inQuotes(placed.userName) + " is an item node: give \"item\", not \"object\" or \"bone\"");
+  }
+  try {
+    placed.node = std::make_unique<host::HostNode>(*host_, module_, placed.server->name);
+  } catch (const host::NodeError& failure) {
+    throw error(entry.where, failure.what());
+  }
+  giveSettings(placed, warnings);
+  connectInputs(placed);
+  chooseOutputs(placed);
+  return placed;
+}
+
+SceneError PlacedScene::error(const std::string& where, const std::string& what) const {
+  return SceneError(file_.path + ": " + where + ": " + what);
+}
+
+void PlacedScene::giveSettings(PlacedNode& placed, std::ostream& warnings) const {
+  const NodeEntry& entry = *placed.entry;
+  const bool hasSettings = entry.hasItemSettings() || entry.hasBoneSettings() || entry.panelTime || entry.mode;
+  if (entry.state) {
+    if (hasSettings && settingsState(entry, placed.boneFamily) != *entry.state) {
+      warnings << "warning: " << file_.path << ": " << entry.where
+               << ": \"state\" disagrees with the node's settings; the state is what gets loaded"
+                  " (remove \"state\" to use the settings)\n";
+    }
+    placed.node->load(*entry.state);
+  } else if (hasSettings) {
+    placed.node->load(settingsState(entry, placed.boneFamily));
+  }
+}
+
+void PlacedScene::connectInputs(PlacedNode& placed) const {
+  host::HostNode& node = *placed.node;
+  const std::vector<host::PortInfo> inputs = node.inputs();
+  for (const InputConnection& connection : placed.entry->inputs) {
+    const auto input = std::find_if(inputs.begin(), inputs.end(),
+                                    [&](const host::PortInfo& port) { return port.name == connection.name; });
+    if (input == inputs.end()) {
+      throw error(connection.where, inQuotes(placed.userName) + " has no input " + inQuotes(connection.name) +
+                                        " (it has " + nameList(inputs) + ")");
+    }
+    if (const auto* track = std::get_if<ScalarTrack>(&connection.source)) {
+      if (input->type == CT_INTEGER) {
+        throw error(connection.where, "an item input: connect an item name, or null for none");
+      }
+      if (track->keys.size() == 1) {
+        node.connectScalar(connection.name, track->keys[0].value);
+      } else {
+        node.connectFunction(connection.name, [track](const host::NodalContext& at) { return track->at(at.time); });
+      }
+    } else {
+      const auto* items = &std::get<ItemTrack>(connection.source);
+      if (input->type != CT_INTEGER) {
+        throw error(connection.where, "a number input: connect a number or keys of numbers");
+      }
+      if (items->keys.size() == 1) {
+        node.connectInteger(connection.name, static_cast<std::int32_t>(items->keys[0].item));
+      } else {
+        node.connectIntegerFunction(connection.name, [items](const host::NodalContext& at) {
+          return static_cast<std::int32_t>(items->at(at.time));
+        });
+      }
+    }
+  }
+}
+
+void PlacedScene::chooseOutputs(PlacedNode& placed) const {
+  const NodeEntry& entry = *placed.entry;
+  const std::vector<host::PortInfo> outputs = placed.node->outputs();
+  if (entry.outputs.empty()) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) placed.outputs.push_back(i);
+  }
+  for (std::size_t j = 0; j < entry.outputs.size(); ++j) {
+    const auto output = std::find_if(outputs.begin(), outputs.end(),
+                                     [&](const host::PortInfo& port) { return port.name == entry.outputs[j]; });
+    if (output == outputs.end()) {
+      throw error(entry.where + ".outputs[" + std::to_string(j) + "]", inQuotes(placed.userName) + " has no output " +
+                                                                           inQuotes(entry.outputs[j]) + " (it has " +
+                                                                           nameList(outputs) + ")");
+    }
+    placed.outputs.push_back(static_cast<std::size_t>(output - outputs.begin()));
+  }
+}
+
+}  // namespace kv::scenehost

@@ -1,0 +1,100 @@
+#include "scenehost/text_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "scenehost/errors.h"
+
+namespace kv::scenehost {
+namespace {
+
+std::string systemError(const std::string& path, const char* what, int error) {
+  return path + ": " + what + ": " + std::strerror(error);
+}
+
+// The parser's own text after its "parse error at line L, column C: " prefix.
+std::string parseErrorReason(const nlohmann::json::parse_error& error) {
+  const std::string message = error.what();
+  const std::size_t column = message.find("column ");
+  const std::size_t colon = message.find(": ", column == std::string::npos ? 0 : column);
+  return colon == std::string::npos ? message : message.substr(colon + 2);
+}
+
+}  // namespace
+
+TextPosition textPosition(std::string_view text, std::size_t offset) {
+  offset = std::min(offset, text.size());
+  const std::string_view before = text.substr(0, offset);
+  const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+  const std::size_t lineStart = before.rfind('\n');
+  const std::size_t column = lineStart == std::string_view::npos ? offset + 1 : offset - lineStart;
+  return {line, column};
+}
+
+std::string readTextFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) throw SceneError(systemError(path, "cannot read", errno));
+  std::string text;
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+  if (std::ferror(file.get())) throw SceneError(systemError(path, "cannot read", errno));
+  return text;
+}
+
+nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& sourceName) {
+  try {
+    return nlohmann::ordered_json::parse(text);
+  } catch (const nlohmann::json::parse_error& error) {
+    // `byte` counts from 1 and names the character the parser stopped at.
+    const TextPosition where = textPosition(text, error.byte == 0 ? 0 : error.byte - 1);
+    throw SceneError(sourceName + ": line " + std::to_string(where.line) + ", column " + std::to_string(where.column) +
+                     ": malformed JSON: " + parseErrorReason(error));
+  }
+}
+
+nlohmann::ordered_json readJsonFile(const std::string& path) { return parseJsonText(readTextFile(path), path); }
+
+void writeFileAtomically(const std::string& path, std::string_view contents) {
+  // Until renamed, the temporary file is removed on every way out.
+  struct Temporary {
+    std::string path;
+    int fd = -1;
+    bool renamed = false;
+    ~Temporary() {
+      if (fd >= 0) ::close(fd);
+      if (!renamed) ::unlink(path.c_str());
+    }
+  } temporary{path + ".XXXXXX"};
+  temporary.fd = ::mkstemp(temporary.path.data());
+  if (temporary.fd < 0) {
+    temporary.renamed = true;  // nothing was created
+    throw SceneError(systemError(path, "cannot write", errno));
+  }
+  for (std::size_t done = 0; done < contents.size();) {
+    const ssize_t wrote = ::write(temporary.fd, contents.data() + done, contents.size() - done);
+    if (wrote < 0 && errno != EINTR) throw SceneError(systemError(path, "cannot write", errno));
+    if (wrote > 0) done += static_cast<std::size_t>(wrote);
+  }
+  // mkstemp makes the file private; give it the permissions a new file gets.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(temporary.fd, 0666 & ~mask) != 0 || ::fsync(temporary.fd) != 0) {
+    throw SceneError(systemError(path, "cannot write", errno));
+  }
+  const int fd = temporary.fd;
+  temporary.fd = -1;
+  if (::close(fd) != 0) throw SceneError(systemError(path, "cannot write", errno));
+  if (std::rename(temporary.path.c_str(), path.c_str()) != 0) {
+    throw SceneError(systemError(path, "cannot write", errno));
+  }
+  temporary.renamed = true;
+}
+
+}  // namespace kv::scenehost

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "scenehost/module_path.h"
+#include "scenehost_fixture.h"
+
+namespace kv::scenehost::testing {
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// A root "A" at (0, 0, 5) turned a quarter heading, a child "B" at (1, 0, 0)
+// under it, and "C" sliding along X from 0 to 10 over frames 0..10 at 10 fps.
+constexpr const char* HIERARCHY = R"({
+  "fps": 10,
+  "items": [
+    {"type": "object", "name": "A", "position": [0, 0, 5], "rotation": {"deg": [90, 0, 0]}, "pivot": %PIVOT%},
+    {"type": "object", "name": "B", "parent": "A", "position": [1, 0, 0]},
+    {"type": "object", "name": "C", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 10, "v": [10, 0, 0]}]}
+  ],
+  "nodes": [
+    {"name": "pos", "server": "Item Pos", "item": "B"},
+    {"name": "wpos", "server": "KvI_ITEMWP", "item": "B", "outputs": ["W Pos"]},
+    {"name": "rootW", "server": "Item WPos", "item": "A", "outputs": ["W Pos"]},
+    {"name": "slide", "server": "Item Pos", "item": "C", "outputs": ["X"]},
+    {"name": "info", "server": "Item Info", "item": "B", "outputs": ["Parent", "Item"]}
+  ]
+})";
+
+class CommandsTest : public ScenehostTest {
+ protected:
+  std::string hierarchy(const std::string& pivot = "[0, 0, 0]") {
+    std::string text = HIERARCHY;
+    text.replace(text.find("%PIVOT%"), 7, pivot);
+    return write("hierarchy.json", text);
+  }
+
+  // eval --format json, parsed.
+  nlohmann::json evalJson(const std::string& scene, const std::string& frames) {
+    const RunResult result = run({"eval", scene, "--frames", frames, "--format", "json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return nlohmann::json::parse(result.out);
+  }
+};
+
+void expectVector(const nlohmann::json& value, double x, double y, double z) {
+  ASSERT_TRUE(value.is_array()) << value;
+  EXPECT_NEAR(value[0].get<double>(), x, 1e-9);
+  EXPECT_NEAR(value[1].get<double>(), y, 1e-9);
+  EXPECT_NEAR(value[2].get<double>(), z, 1e-9);
+}
+
+TEST_F(CommandsTest, ServersListsTheWholeTableAligned) {
+  const RunResult result = run({"servers", KV_MODULE_PATH});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::vector<std::string> rows = lines(result.out);
+  ASSERT_EQ(rows.size(), 3u + 32u);  // title, header, rule, 32 servers
+  EXPECT_NE(rows[0].find("32 servers"), std::string::npos);
+  const std::size_t serverColumn = rows[1].find("server");
+  EXPECT_EQ(rows[3].substr(serverColumn, 9), "KvI_ITEM ");
+  EXPECT_NE(rows[7].find("NodeHandler    KvI_ITEMWP  Item WPos  ZiZuze/Info/Item"), std::string::npos) << rows[7];
+  EXPECT_NE(rows[11].find("KvI_BONE    Bone Info  ZiZuze/Info/Bone"), std::string::npos) << rows[11];
+  EXPECT_EQ(rows[34].substr(rows[34].find("NodeInterface")), "NodeInterface  KvI_BONEMX");
+}
+
+TEST_F(CommandsTest, EvalGivesClosedFormPositionsOfAHierarchy) {
+  const nlohmann::json frames = evalJson(hierarchy(), "0..10:5")["frames"];
+  ASSERT_EQ(frames.size(), 3u);
+  for (const auto& frame : frames) {
+    expectVector(frame["nodes"]["pos"]["Position"], 1, 0, 0);
+    EXPECT_NEAR(frame["nodes"]["pos"]["X"].get<double>(), 1.0, 1e-12);
+    // (1, 0, 0) turned a quarter heading is (0, 0, -1), then moved to (0, 0, 5).
+    expectVector(frame["nodes"]["wpos"]["W Pos"], 0, 0, 4);
+    expectVector(frame["nodes"]["rootW"]["W Pos"], 0, 0, 5);
+  }
+  EXPECT_DOUBLE_EQ(frames[1]["time"].get<double>(), 0.5);
+  EXPECT_NEAR(frames[0]["nodes"]["slide"]["X"].get<double>(), 0.0, 1e-12);
+  EXPECT_NEAR(frames[1]["nodes"]["slide"]["X"].get<double>(), 5.0, 1e-12);
+  EXPECT_NEAR(frames[2]["nodes"]["slide"]["X"].get<double>(), 10.0, 1e-12);
+  EXPECT_EQ(frames[0]["nodes"]["info"]["Parent"], 0x10000001);
+  EXPECT_EQ(frames[0]["nodes"]["info"]["Item"], 0x10000002);
+}
+
+TEST_F(CommandsTest, EvalAppliesTheParentsPivot) {
+  // With the root's pivot at (1, 0, 0) the child sits on the root's own position.
+  const nlohmann::json frame = evalJson(hierarchy("[1, 0, 0]"), "0")["frames"][0];
+  expectVector(frame["nodes"]["wpos"]["W Pos"], 0, 0, 5);
+  expectVector(frame["nodes"]["rootW"]["W Pos"], 0, 0, 5);
+}
+
+TEST_F(CommandsTest, EvalTimeModesAndConnectedInputs) {
+  const std::string scene = write("modes.json", R"({
+    "fps": 10,
+    "items": [{"type": "object", "name": "C", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 10, "v": [10, 0, 0]}]},
+              {"type": "object", "name": "D", "position": [7, 8, 9]}],
+    "nodes": [
+      {"name": "abs", "server": "Item Pos", "item": "C", "mode": "Abs", "time": 0.3, "outputs": ["X"]},
+      {"name": "rel", "server": "Item Pos", "item": "C", "mode": "Rel", "time": -0.1, "outputs": ["X"]},
+      {"name": "timed", "server": "Item Pos", "item": "C", "mode": "Abs", "outputs": ["X"],
+       "inputs": {"Time": [{"f": 0, "v": 1.0}, {"f": 10, "v": 0.0}]}},
+      {"name": "cur", "server": "Item Pos", "item": "C", "outputs": ["X"], "inputs": {"Time": 0.9}},
+      {"name": "other", "server": "Item Pos", "item": "C", "outputs": ["Position"],
+       "inputs": {"Item": [{"f": 0, "v": "D"}, {"f": 5, "v": null}]}}
+    ]})");
+  const nlohmann::json frames = evalJson(scene, "0..10:5")["frames"];
+  const double expectedRel[] = {-1.0, 4.0, 9.0};  // position at time - 0.1, held before frame 0
+  for (int i = 0; i < 3; ++i) {
+    const auto& nodes = frames[i]["nodes"];
+    EXPECT_NEAR(nodes["abs"]["X"].get<double>(), 3.0, 1e-9);
+    EXPECT_NEAR(nodes["rel"]["X"].get<double>(), std::max(0.0, expectedRel[i]), 1e-9);
+    EXPECT_NEAR(nodes["timed"]["X"].get<double>(), 10.0 - 5.0 * i, 1e-9);  // the input's time, 1 down to 0 s
+    EXPECT_NEAR(nodes["cur"]["X"].get<double>(), 5.0 * i, 1e-9);           // "Cur" ignores the Time input
+  }
+  expectVector(frames[0]["nodes"]["other"]["Position"], 7, 8, 9);
+  expectVector(frames[1]["nodes"]["other"]["Position"], 0, 0, 0);  // the input delivers no item
+}
+
+TEST_F(CommandsTest, EvalTableAndCsv) {
+  const std::string scene = hierarchy();
+  const RunResult table = run({"eval", scene, "--frames", "5"});
+  ASSERT_EQ(table.status, 0) << table.err;
+  const std::vector<std::string> rows = lines(table.out);
+  ASSERT_EQ(rows.size(), 2u + 4u + 1u + 1u + 1u + 2u);  // header, rule, then one row per output
+  EXPECT_EQ(rows[0], "frame  time  node   output    value");
+  EXPECT_EQ(rows[2], "    5   0.5  pos    Position     1.000000    0.000000    0.000000");
+  EXPECT_EQ(rows[6], "    5   0.5  wpos   W Pos        0.000000    0.000000    4.000000");
+  EXPECT_EQ(rows[9], "    5   0.5  info   Parent       10000001 A");
+
+  const RunResult csv = run({"eval", scene, "--frames", "5", "--format=csv"});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::vector<std::string> records = lines(csv.out);
+  EXPECT_EQ(records[0], "frame,time,node,output,type,x,y,z,item");
+  EXPECT_EQ(records[1], "5,0.5,pos,Position,vector,1,0,0,");
+  EXPECT_EQ(records[2], "5,0.5,pos,X,scalar,1,,,");
+  EXPECT_EQ(records[7], "5,0.5,slide,X,scalar,5,,,");
+  EXPECT_EQ(records[8], "5,0.5,info,Parent,integer,268435457,,,A");
+}
+
+TEST_F(CommandsTest, BoneNodesSampleTheBone) {
+  const std::string scene = write("bones.json", R"({
+    "items": [{"type": "object", "name": "Body", "position": [10, 0, 0]},
+              {"type": "bone", "name": "Upper", "owner": "Body", "position": [0, 2, 0], "restRotation": [0, 0, 0.25]},
+              {"type": "bone", "name": "Lower", "owner": "Body", "parent": "Upper", "position": [0, 0, 3]}],
+    "nodes": [{"name": "lower", "server": "Bone WPos", "object": "Body", "bone": "Lower", "outputs": ["W Pos"]},
+              {"name": "info", "server": "Bone Info", "bone": "Upper", "outputs": ["Owner", "Parent", "restRot"]}]})");
+  const nlohmann::json nodes = evalJson(scene, "0")["frames"][0]["nodes"];
+  expectVector(nodes["lower"]["W Pos"], 10, 2, 3);
+  EXPECT_EQ(nodes["info"]["Owner"], 0x10000001);
+  EXPECT_EQ(nodes["info"]["Parent"], 0x10000001);
+  EXPECT_NEAR(nodes["info"]["restRot"][2].get<double>(), 0.25, 1e-6);
+}
+
+TEST_F(CommandsTest, ModuleErrorsNameTheFile) {
+  const std::string scene = hierarchy();
+  RunResult result = run({"eval", scene, "--module", path("none.so")}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(path("none.so")), std::string::npos) << result.err;
+
+  // A library that loads but is no module (found on the system's library path).
+  result = run({"servers", "libm.so.6"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("libm.so.6 is not a module: it has no descriptor _mod_descrip"), std::string::npos)
+      << result.err;
+}
+
+TEST_F(CommandsTest, ModuleFromOptionSceneFileOrBesideTheProgram) {
+  std::string text = HIERARCHY;
+  text.replace(text.find("%PIVOT%"), 7, "[0, 0, 0]");
+  const std::string relative = std::filesystem::relative(KV_MODULE_PATH, path("")).string();
+  const std::string named = write("named.json", "{\"module\": \"" + relative + "\"," + text.substr(1));
+  RunResult result = run({"eval", named}, false);
+  EXPECT_EQ(result.status, 0) << result.err;
+
+  // --module wins over the scene file's module.
+  const std::string wrong = write("wrong.json", "{\"module\": \"nowhere.so\"," + text.substr(1));
+  EXPECT_EQ(run({"eval", wrong}).status, 0);
+  result = run({"eval", wrong}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("nowhere.so"), std::string::npos) << result.err;
+
+  // The tests, like the program, sit one folder below the module they were built with.
+  const std::string chosen = chooseModulePath("", nullptr);
+  EXPECT_TRUE(std::filesystem::equivalent(chosen, KV_MODULE_PATH)) << chosen;
+  EXPECT_EQ(run({"servers"}).status, 0);
+}
+
+TEST_F(CommandsTest, SceneErrorsNameWhatAndWhere) {
+  const std::string base = R"({"items": [{"type": "object", "name": "A"}], "nodes": [)";
+  struct Case {
+    std::string nodes;
+    std::string message;
+  } cases[] = {
+      {R"({"server": "Item Nothing"}]})", "bad.json: nodes[0].server: no node \"Item Nothing\" in "},
+      {R"({"server": "Item Pos", "outputs": ["W Rot"]}]})",
+       "bad.json: nodes[0].outputs[0]: \"Item Pos\" has no output \"W Rot\" (it has \"Position\", \"X\", \"Y\", "
+       "\"Z\")"},
+      {R"({"server": "Item Pos", "inputs": {"Speed": 1}}]})",
+       "bad.json: nodes[0].inputs.Speed: \"Item Pos\" has no input \"Speed\" (it has \"Time\", \"Item\")"},
+      {R"({"server": "Item Pos", "inputs": {"Item": 3}}]})",
+       "bad.json: nodes[0].inputs.Item: an item input: connect an item name, or null for none"},
+      {R"({"server": "Bone Pos", "item": "A"}]})",
+       "bad.json: nodes[0]: \"Bone Pos\" is a bone node: give \"object\" and \"bone\", not \"item\""},
+      {R"({"server": "Item Pos", "object": "A"}]})",
+       "bad.json: nodes[0]: \"Item Pos\" is an item node: give \"item\", not \"object\" or \"bone\""},
+  };
+  for (const Case& c : cases) {
+    const std::string scene = write("bad.json", base + c.nodes);
+    const RunResult result = run({"eval", scene});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  // The parser stops at the end of the unexpected token, "object" ending in column 18.
+  const RunResult malformed = run({"eval", write("broken.json", "{\"items\": [\n  {\"type\" \"object\"}]}")});
+  EXPECT_EQ(malformed.status, 1);
+  EXPECT_NE(malformed.err.find("broken.json: line 2, column 18: malformed JSON"), std::string::npos) << malformed.err;
+}
+
+TEST_F(CommandsTest, UsageErrorsExitTwoAndHelpExitsZero) {
+  const std::string scene = hierarchy();
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{},
+                                             {"frobnicate"},
+                                             {"eval"},
+                                             {"eval", scene, "--format", "xml"},
+                                             {"eval", scene, "--frames", "9..1"},
+                                             {"eval", scene, "--bogus"},
+                                             {"panel", scene},
+                                             {"panel", scene, "pos", "--set", "Time"},
+                                             {"save", scene, "extra"},
+                                             {"eval", scene, "--plot"}}) {
+    const RunResult result = run(arguments, false);
+    EXPECT_EQ(result.status, 2) << ::testing::PrintToString(arguments) << result.err;
+    EXPECT_NE(result.err.find("--help"), std::string::npos);
+  }
+  for (const char* command : {"servers", "eval", "panel", "save"}) {
+    const RunResult result = run({command, "--help"}, false);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.rfind(std::string("usage: scenehost ") + command, 0), 0u) << result.out;
+  }
+  EXPECT_EQ(run({"--help"}, false).status, 0);
+}
+
+}  // namespace
+}  // namespace kv::scenehost::testing
