@@ -1,0 +1,36 @@
+# make run:  build the module (Linux and Windows), check the Windows plug-in file
+#            and list the module's servers through the substitute host.
+# make test: every test of every build; stops at the first failure.
+
+TEST_PRESETS := linux linux32 asan tsan windows
+SOURCE_DIRS := module items math nodes panel host scenehost tests bench fuzz
+
+.PHONY: run test setup format tidy
+
+setup:
+	@bash scripts/setup.sh
+
+run: setup
+	cmake --preset linux
+	cmake --build --preset linux
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows --verbose
+	build/linux/scenehost/scenehost servers build/linux/KV_Info_Node.so
+
+test: setup
+	@set -e; for preset in $(TEST_PRESETS); do \
+	  echo "=== build $$preset: configure ==="; \
+	  cmake --preset $$preset; \
+	  echo "=== build $$preset: compile ==="; \
+	  cmake --build --preset $$preset; \
+	  echo "=== build $$preset: test ==="; \
+	  ctest --preset $$preset; \
+	done
+
+format:
+	find $(SOURCE_DIRS) -name '*.h' -o -name '*.cpp' | xargs -r clang-format -i
+
+tidy: setup
+	cmake --preset linux
+	find module items math nodes panel -name '*.cpp' | xargs -r clang-tidy -p build/linux --quiet

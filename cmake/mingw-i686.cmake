@@ -1,0 +1,25 @@
+# The Windows plug-in file: a 32-bit DLL built with MinGW-w64 (posix threads model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+
+set(kv_mingw i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${kv_mingw}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${kv_mingw}-g++-posix)
+set(CMAKE_RC_COMPILER ${kv_mingw}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${kv_mingw})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# SSE2 arithmetic; the host may call in with the stack aligned to only 4 bytes,
+# so every function realigns when it needs more.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mincoming-stack-boundary=2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mincoming-stack-boundary=2")
+
+# The host machine has no MinGW runtime DLLs: link libgcc, libstdc++ and
+# winpthread into the file so that it imports Windows system DLLs only.
+foreach(kind EXE SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endforeach()
