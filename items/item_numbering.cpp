@@ -35,9 +35,12 @@ std::int32_t itemNumber(ItemId id) {
   const ItemInfoService* info = hostServices.itemInfo;
   if (id == 0 || info == nullptr) return 0;
   switch (id & ITEM_TYPE_MASK) {
-    case OBJECT_BITS: return numberIn(*info, IT_OBJECT, 0, id, 1);
-    case BONE_BITS: return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
-    case LIGHT_BITS: return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
+    case OBJECT_BITS:
+      return numberIn(*info, IT_OBJECT, 0, id, 1);
+    case BONE_BITS:
+      return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
+    case LIGHT_BITS:
+      return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
     default:  // cameras; an id of any other type is never found among them
       return numberIn(*info, IT_CAMERA, 0, id, countOf(*info, IT_OBJECT) + countOf(*info, IT_LIGHT) + 1);
   }

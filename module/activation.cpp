@@ -9,7 +9,8 @@
 
 namespace kv {
 
-template <InstanceRecord R> int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noexcept {
+template <InstanceRecord R>
+int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noexcept {
   if (global == nullptr || handler == nullptr) return AFUNC_BADGLOBAL;
   if (acquireHostServices(global) != AFUNC_OK) return AFUNC_BADGLOBAL;
 

@@ -9,6 +9,7 @@
 namespace kv {
 
 // AFUNC_OK, or AFUNC_BADGLOBAL with `handler` untouched.
-template <InstanceRecord R> int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noexcept;
+template <InstanceRecord R>
+int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noexcept;
 
 }  // namespace kv

@@ -29,7 +29,8 @@ template <std::size_t I>
 using RecordOf = std::conditional_t<nodeTable[I].family == Family::Item, ItemInfoInstance, BoneInfoInstance>;
 
 // One distinct entry point per node server; the host may tell them apart by address.
-template <std::size_t I> int nodeActivate(int, GlobalLookup global, void* local, void*) noexcept {
+template <std::size_t I>
+int nodeActivate(int, GlobalLookup global, void* local, void*) noexcept {
   return familyActivate<RecordOf<I>>(global, static_cast<NodeHandler*>(local), nodeTable[I].kind);
 }
 
@@ -46,7 +47,8 @@ constexpr ActivateFunc panelActivateOf(Family family) {
 }
 
 // The sixteen node servers, then the sixteen panels under the same names, then the end.
-template <std::size_t... I> constexpr auto makeServerTable(std::index_sequence<I...>) {
+template <std::size_t... I>
+constexpr auto makeServerTable(std::index_sequence<I...>) {
   return std::array<ServerRecord, 2 * sizeof...(I) + 1>{{
       {NODE_HANDLER_CLASS, nodeTable[I].serverName, nodeActivate<I>, nodeTags<I>}...,
       {NODE_INTERFACE_CLASS, nodeTable[I].serverName, panelActivateOf(nodeTable[I].family), nullptr}...,

@@ -193,7 +193,7 @@ struct NodeInstanceFuncs {
 };
 
 struct NodeItemFuncs {
-  const ItemId* (*useItems)(Instance instance);               // zero-terminated list inside the instance
+  const ItemId* (*useItems)(Instance instance);                // zero-terminated list inside the instance
   void (*changeId)(Instance instance, const ItemId* changes);  // (old, new) pairs, ended by old = 0
 };
 
@@ -214,8 +214,8 @@ struct NodeHandler {
 
 // Record passed to a panel activation.
 struct NodeInterfaceRecord {
-  Instance instance;  // set by the host
-  PanelHandle panel;  // set by the module
+  Instance instance;    // set by the host
+  PanelHandle panel;    // set by the module
   void* reserved08[2];  // set to null by the module
 };
 

@@ -88,11 +88,10 @@ static_assert(offsetof(ModuleDescriptor, servers) == offsetof(ModuleDescriptor, 
 static_assert(sizeof(PanelHint) == sizeof(void*));
 
 // The sizes the 32-bit host walks records and tables by.
-static_assert(sizeof(void*) != 4 || (sizeof(ServerRecord) == 16 && sizeof(ServerTag) == 8 &&
-                                     sizeof(ModuleDescriptor) == 24 && sizeof(NodeHandler) == 16 &&
-                                     sizeof(PanelControl) == 12 && sizeof(PanelDataDesc) == 12 &&
-                                     sizeof(BlockIdent) == 8 && sizeof(InterfaceInfo) == 0x38 &&
-                                     sizeof(NodeInterfaceRecord) == 16));
+static_assert(sizeof(void*) != 4 ||
+              (sizeof(ServerRecord) == 16 && sizeof(ServerTag) == 8 && sizeof(ModuleDescriptor) == 24 &&
+               sizeof(NodeHandler) == 16 && sizeof(PanelControl) == 12 && sizeof(PanelDataDesc) == 12 &&
+               sizeof(BlockIdent) == 8 && sizeof(InterfaceInfo) == 0x38 && sizeof(NodeInterfaceRecord) == 16));
 
 }  // namespace
 }  // namespace kv

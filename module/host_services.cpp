@@ -26,7 +26,8 @@ std::uint32_t lookupValue(GlobalLookup global, const char* name) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(global(name, 0)));
 }
 
-template <class T> bool lookupInto(GlobalLookup global, const char* name, T& member) {
+template <class T>
+bool lookupInto(GlobalLookup global, const char* name, T& member) {
   member = reinterpret_cast<T>(global(name, 0));
   return member != nullptr;
 }

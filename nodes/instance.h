@@ -68,8 +68,8 @@ struct BoneInfoInstance {
   InputHandle timeInput;
   InputHandle itemInput;
   OutputHandle outputs[BONE_INFO_OUTPUTS];
-  ItemId object;  // the owner object chosen in the panel
-  ItemId bone;    // the sampled bone
+  ItemId object;   // the owner object chosen in the panel
+  ItemId bone;     // the sampled bone
   ItemId listEnd;  // always 0: `bone, listEnd` is the list use-items returns
   std::int32_t objectNumber;
   std::int32_t boneNumber;

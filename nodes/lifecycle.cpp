@@ -16,16 +16,21 @@ constexpr int NODE_COLOR[3] = {80, 65, 50};
 constexpr int NODE_OPTION = 2;
 constexpr std::align_val_t RECORD_ALIGNMENT{16};
 
-template <InstanceRecord R> R& record(Instance instance) { return *static_cast<R*>(instance); }
+template <InstanceRecord R>
+R& record(Instance instance) {
+  return *static_cast<R*>(instance);
+}
 
 // A zero-filled record on a 16-byte boundary, or null.
-template <InstanceRecord R> R* allocateRecord() noexcept {
+template <InstanceRecord R>
+R* allocateRecord() noexcept {
   void* memory = ::operator new(sizeof(R), RECORD_ALIGNMENT, std::nothrow);
   return memory ? new (memory) R{} : nullptr;
 }
 
 // Colour, option and the two inputs, in the order the host expects them.
-template <InstanceRecord R> void setUpNode(R& r, NodeHandle node) noexcept {
+template <InstanceRecord R>
+void setUpNode(R& r, NodeHandle node) noexcept {
   r.node = node;
   if (const NodeFuncs* funcs = hostServices.nodeFuncs) {
     funcs->setNodeColor(node, NODE_COLOR);
@@ -37,12 +42,14 @@ template <InstanceRecord R> void setUpNode(R& r, NodeHandle node) noexcept {
   }
 }
 
-template <InstanceRecord R> void createOutput(R& r, int& next, int type, const char* name) noexcept {
+template <InstanceRecord R>
+void createOutput(R& r, int& next, int type, const char* name) noexcept {
   r.outputs[next++] = hostServices.outputFuncs->create(r.node, type, name);
 }
 
 // Runs `fill` on a fresh record set up for `node`; null and "err" when memory runs out.
-template <InstanceRecord R, class Fill> Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
+template <InstanceRecord R, class Fill>
+Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
   R* r = allocateRecord<R>();
   if (r == nullptr) {
     if (error) *error = "err";
@@ -55,7 +62,8 @@ template <InstanceRecord R, class Fill> Instance makeInstance(NodeHandle node, c
 
 }  // namespace
 
-template <InstanceRecord R> Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
+template <InstanceRecord R>
+Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
   return makeInstance<R>(node, error, [](R& r) {
     int next = 0;
     constexpr int vectorOutputs = R::family == Family::Bone ? 15 : 13;  // the bones add "restPos", "restRot"
@@ -67,7 +75,8 @@ template <InstanceRecord R> Instance createInfo(void*, NodeHandle node, const ch
   });
 }
 
-template <InstanceRecord R> Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
+template <InstanceRecord R>
+Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
   const auto kind = static_cast<NodeKind>(reinterpret_cast<std::intptr_t>(priv));
   return makeInstance<R>(node, error, [kind](R& r) {
     if (kind <= NK_INFO || kind > NK_MX) return;
@@ -78,7 +87,8 @@ template <InstanceRecord R> Instance createSingle(void* priv, NodeHandle node, c
   });
 }
 
-template <InstanceRecord R> void destroyInstance(Instance instance) noexcept {
+template <InstanceRecord R>
+void destroyInstance(Instance instance) noexcept {
   if (instance == nullptr) return;
   R* r = static_cast<R*>(instance);
   if (r->panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->destroy(r->panel);
@@ -86,7 +96,8 @@ template <InstanceRecord R> void destroyInstance(Instance instance) noexcept {
   ::operator delete(r, RECORD_ALIGNMENT);
 }
 
-template <InstanceRecord R> const char* copyInstance(Instance to, Instance from) noexcept {
+template <InstanceRecord R>
+const char* copyInstance(Instance to, Instance from) noexcept {
   R& dst = record<R>(to);
   const R& src = record<R>(from);
   if constexpr (R::family == Family::Item) {
@@ -104,22 +115,28 @@ template <InstanceRecord R> const char* copyInstance(Instance to, Instance from)
 }
 
 // The selected item followed by `listEnd`: a one-entry list, or an empty one.
-template <InstanceRecord R> const ItemId* useItems(Instance instance) noexcept { return &selectedItem(record<R>(instance)); }
+template <InstanceRecord R>
+const ItemId* useItems(Instance instance) noexcept {
+  return &selectedItem(record<R>(instance));
+}
 
-template <InstanceRecord R> void changeIds(Instance instance, const ItemId* changes) noexcept {
+template <InstanceRecord R>
+void changeIds(Instance instance, const ItemId* changes) noexcept {
   R& r = record<R>(instance);
   const auto refs = itemRefs(r);
   remapItemIds(refs, r.panel, changes);
 }
 
-template <InstanceRecord R> const char* newTime(Instance instance, int, double time) noexcept {
+template <InstanceRecord R>
+const char* newTime(Instance instance, int, double time) noexcept {
   R& r = record<R>(instance);
   clearCaches(r);
   r.currentTime = time;
   return nullptr;
 }
 
-template <InstanceRecord R> int inputEvent(Instance instance, InputHandle, int) noexcept {
+template <InstanceRecord R>
+int inputEvent(Instance instance, InputHandle, int) noexcept {
   const R& r = record<R>(instance);
   if (r.panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(r.panel);
   return 1;
@@ -129,14 +146,14 @@ const char* describeLine(Instance) noexcept { return ""; }
 const char* initInstance(Instance, int) noexcept { return nullptr; }
 void cleanupInstance(Instance) noexcept {}
 
-#define KV_INSTANTIATE(R)                                                         \
-  template Instance createInfo<R>(void*, NodeHandle, const char**) noexcept;      \
-  template Instance createSingle<R>(void*, NodeHandle, const char**) noexcept;    \
-  template void destroyInstance<R>(Instance) noexcept;                            \
-  template const char* copyInstance<R>(Instance, Instance) noexcept;              \
-  template const ItemId* useItems<R>(Instance) noexcept;                          \
-  template void changeIds<R>(Instance, const ItemId*) noexcept;                   \
-  template const char* newTime<R>(Instance, int, double) noexcept;                \
+#define KV_INSTANTIATE(R)                                                      \
+  template Instance createInfo<R>(void*, NodeHandle, const char**) noexcept;   \
+  template Instance createSingle<R>(void*, NodeHandle, const char**) noexcept; \
+  template void destroyInstance<R>(Instance) noexcept;                         \
+  template const char* copyInstance<R>(Instance, Instance) noexcept;           \
+  template const ItemId* useItems<R>(Instance) noexcept;                       \
+  template void changeIds<R>(Instance, const ItemId*) noexcept;                \
+  template const char* newTime<R>(Instance, int, double) noexcept;             \
   template int inputEvent<R>(Instance, InputHandle, int) noexcept;
 KV_INSTANTIATE(ItemInfoInstance)
 KV_INSTANTIATE(BoneInfoInstance)

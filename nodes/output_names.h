@@ -11,7 +11,7 @@ namespace kv {
 
 // Entries 0..17 are output names, 18 and 19 the two input names.
 inline constexpr const char* outputNames[20] = {
-    "Position", "Rotation", "Scale",    "W Pos",   "W Rot",   "Right", "Up",    "Forward", "W Rgt", "W Up",
+    "Position", "Rotation", "Scale",    "W Pos",   "W Rot",   "Right",  "Up",    "Forward", "W Rgt", "W Up",
     "W Fwd",    "pivotPos", "pivotRot", "restPos", "restRot", "Parent", "Owner", "Item",    "Time",  "Item",
 };
 inline constexpr int TIME_INPUT_NAME = 18;
@@ -20,9 +20,14 @@ inline constexpr int FIRST_INTEGER_OUTPUT = 15;  // "Parent", "Owner", "Item"
 
 // Outputs of the single-value kinds, indexed by NodeKind (the NK_INFO row is unused).
 inline constexpr const char* kindOutputNames[8][4] = {
-    {nullptr, nullptr, nullptr, nullptr}, {"Position", "X", "Y", "Z"}, {"Rotation", "H", "P", "B"},
-    {"Scale", "X", "Y", "Z"},             {"W Pos", "X", "Y", "Z"},    {"W Rot", "H", "P", "B"},
-    {"W Rgt", "W Up", "W Fwd", nullptr},  {"Rgt", "Up", "Fwd", nullptr},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"Position", "X", "Y", "Z"},
+    {"Rotation", "H", "P", "B"},
+    {"Scale", "X", "Y", "Z"},
+    {"W Pos", "X", "Y", "Z"},
+    {"W Rot", "H", "P", "B"},
+    {"W Rgt", "W Up", "W Fwd", nullptr},
+    {"Rgt", "Up", "Fwd", nullptr},
 };
 
 // Connection types of a vector-and-components kind, four bits each, lowest first: 3, 2, 2, 2.

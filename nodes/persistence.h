@@ -6,7 +6,9 @@
 
 namespace kv {
 
-template <InstanceRecord R> const char* saveInstance(Instance instance, const SaveState* state) noexcept;
-template <InstanceRecord R> const char* loadInstance(Instance instance, const LoadState* state) noexcept;
+template <InstanceRecord R>
+const char* saveInstance(Instance instance, const SaveState* state) noexcept;
+template <InstanceRecord R>
+const char* loadInstance(Instance instance, const LoadState* state) noexcept;
 
 }  // namespace kv

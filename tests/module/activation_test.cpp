@@ -70,10 +70,10 @@ TEST_F(Activation, ServiceNamesFollowTheHostBuild) {
 TEST_F(Activation, LooksUpEveryServiceInOrderAndInstanceUpdateOnlyOnce) {
   Record r;
   ASSERT_EQ(activate("KvI_ITEM", r), 0);
-  EXPECT_EQ(lookups(), (std::vector<std::string>{"lookup Product Info", "lookup NodeFuncs", "lookup NodeOutputFuncs 3",
-                                                 "lookup NodeInputFuncs 4", "lookup Instance Update",
-                                                 "lookup System ID", "lookup LW Bone Info 3",
-                                                 "lookup LW Item Info 4"}));
+  EXPECT_EQ(lookups(),
+            (std::vector<std::string>{"lookup Product Info", "lookup NodeFuncs", "lookup NodeOutputFuncs 3",
+                                      "lookup NodeInputFuncs 4", "lookup Instance Update", "lookup System ID",
+                                      "lookup LW Bone Info 3", "lookup LW Item Info 4"}));
   host.calls().clear();
   ASSERT_EQ(activate("KvI_BONE", r), 0);
   EXPECT_EQ(host.calls().count("lookup Instance Update"), 0u);
@@ -88,8 +88,8 @@ TEST_F(Activation, SystemIdBitSkipsTheItemServices) {
 }
 
 TEST_F(Activation, AnyMissingRequiredServiceFailsAndLeavesTheRecordUntouched) {
-  for (const char* missing : {"NodeFuncs", "NodeOutputFuncs 3", "NodeInputFuncs 4", "LW Item Info 4",
-                              "LW Bone Info 3"}) {
+  for (const char* missing :
+       {"NodeFuncs", "NodeOutputFuncs 3", "NodeInputFuncs 4", "LW Item Info 4", "LW Bone Info 3"}) {
     host.restoreAll();
     host.withhold(missing);
     for (const char* server : {"KvI_ITEM", "KvI_BONEMX"}) {
@@ -114,9 +114,9 @@ TEST_F(Activation, InstanceUpdateOnceFoundIsKeptWhenTheHostLaterWithholdsIt) {
 }
 
 TEST_F(Activation, PrivateValueIsTheKindAndItemFunctionsAreOptional) {
-  const char* itemServers[] = {"KvI_ITEM", "KvI_ITEMP", "KvI_ITEMR", "KvI_ITEMS",
+  const char* itemServers[] = {"KvI_ITEM",   "KvI_ITEMP",  "KvI_ITEMR",  "KvI_ITEMS",
                                "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX"};
-  const char* boneServers[] = {"KvI_BONE", "KvI_BONEP", "KvI_BONER", "KvI_BONES",
+  const char* boneServers[] = {"KvI_BONE",   "KvI_BONEP",  "KvI_BONER",  "KvI_BONES",
                                "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"};
   for (int kind = 0; kind < 8; ++kind) {
     for (const char* server : {itemServers[kind], boneServers[kind]}) {

@@ -23,7 +23,8 @@ void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 namespace kv::host {
 namespace {
 
-template <class R> void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**) noexcept) {
+template <class R>
+void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**) noexcept) {
   Scene scene;
   ServiceHost host(scene);
   ASSERT_EQ(acquireHostServices(ServiceHost::lookup()), AFUNC_OK);

@@ -1,5 +1,7 @@
 // Instances through the host's interface: registration of inputs and outputs,
 // copy, item lists, identifier changes, time steps and destruction.
+#include "nodes/instance.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "host/host.h"
-#include "nodes/instance.h"
 
 namespace kv::host {
 namespace {
@@ -32,21 +33,25 @@ class Instances : public ::testing::Test {
   ServiceHost host{scene};
   LoadedModule module{KV_MODULE_PATH};
 
-  template <class R> static R& recordOf(HostNode& node) { return *static_cast<R*>(node.instance()); }
+  template <class R>
+  static R& recordOf(HostNode& node) {
+    return *static_cast<R*>(node.instance());
+  }
 };
 
 TEST_F(Instances, EveryNodeRegistersItsInputsAndOutputsInOrder) {
-  const std::vector<Port> itemInfo = {{"Position", V}, {"Rotation", V}, {"Scale", V},    {"W Pos", V},
-                                      {"W Rot", V},    {"Right", V},    {"Up", V},       {"Forward", V},
-                                      {"W Rgt", V},    {"W Up", V},     {"W Fwd", V},    {"pivotPos", V},
-                                      {"pivotRot", V}, {"Parent", I},   {"Item", I}};
+  const std::vector<Port> itemInfo = {{"Position", V}, {"Rotation", V}, {"Scale", V},    {"W Pos", V},  {"W Rot", V},
+                                      {"Right", V},    {"Up", V},       {"Forward", V},  {"W Rgt", V},  {"W Up", V},
+                                      {"W Fwd", V},    {"pivotPos", V}, {"pivotRot", V}, {"Parent", I}, {"Item", I}};
   std::vector<Port> boneInfo(itemInfo.begin(), itemInfo.begin() + 13);
   boneInfo.insert(boneInfo.end(), {{"restPos", V}, {"restRot", V}, {"Parent", I}, {"Owner", I}, {"Item", I}});
-  const std::vector<std::vector<Port>> singles = {
-      {{"Position", V}, {"X", S}, {"Y", S}, {"Z", S}}, {{"Rotation", V}, {"H", S}, {"P", S}, {"B", S}},
-      {{"Scale", V}, {"X", S}, {"Y", S}, {"Z", S}},    {{"W Pos", V}, {"X", S}, {"Y", S}, {"Z", S}},
-      {{"W Rot", V}, {"H", S}, {"P", S}, {"B", S}},    {{"W Rgt", V}, {"W Up", V}, {"W Fwd", V}},
-      {{"Rgt", V}, {"Up", V}, {"Fwd", V}}};
+  const std::vector<std::vector<Port>> singles = {{{"Position", V}, {"X", S}, {"Y", S}, {"Z", S}},
+                                                  {{"Rotation", V}, {"H", S}, {"P", S}, {"B", S}},
+                                                  {{"Scale", V}, {"X", S}, {"Y", S}, {"Z", S}},
+                                                  {{"W Pos", V}, {"X", S}, {"Y", S}, {"Z", S}},
+                                                  {{"W Rot", V}, {"H", S}, {"P", S}, {"B", S}},
+                                                  {{"W Rgt", V}, {"W Up", V}, {"W Fwd", V}},
+                                                  {{"Rgt", V}, {"Up", V}, {"Fwd", V}}};
   const char* suffixes[] = {"P", "R", "S", "WP", "WR", "MW", "MX"};
 
   auto check = [&](const std::string& server, const std::vector<Port>& outputs) {

@@ -1,8 +1,9 @@
 // List numbers of scene items and their inverse, over the substitute host's scene.
+#include "items/item_numbering.h"
+
 #include <gtest/gtest.h>
 
 #include "host/host.h"
-#include "items/item_numbering.h"
 #include "module/host_services.h"
 
 namespace kv::host {

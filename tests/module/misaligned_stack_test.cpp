@@ -38,7 +38,8 @@ kvCallMisaligned:
 namespace kv::host {
 namespace {
 
-template <class F> std::uintptr_t word(F value) {
+template <class F>
+std::uintptr_t word(F value) {
   std::uintptr_t w = 0;
   static_assert(sizeof(F) <= sizeof w);
   std::memcpy(&w, &value, sizeof value);

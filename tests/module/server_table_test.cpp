@@ -26,8 +26,8 @@ TEST(ServerTable, HoldsSixteenNodesAndTheirPanelsUnderTheSameNames) {
   }
   EXPECT_EQ(handlers, panels);
   const std::vector<std::string> expected = {
-      "KvI_ITEM",  "KvI_ITEMP",  "KvI_ITEMR",  "KvI_ITEMS",  "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX",
-      "KvI_BONE",  "KvI_BONEP",  "KvI_BONER",  "KvI_BONES",  "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"};
+      "KvI_ITEM", "KvI_ITEMP", "KvI_ITEMR", "KvI_ITEMS", "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX",
+      "KvI_BONE", "KvI_BONEP", "KvI_BONER", "KvI_BONES", "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"};
   EXPECT_EQ(handlers, expected);
 
   // Each node server has its own entry point; the panels share one per family.
