@@ -1,6 +1,6 @@
 # make run:  build the module (Linux and Windows), check the Windows plug-in file
 #            and list the module's servers through the substitute host.
-# make test: every test of every build; stops at the first failure.
+# make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
 
 TEST_PRESETS := linux linux32 asan tsan windows
 SOURCE_DIRS := module items math nodes panel host scenehost tests bench fuzz
@@ -27,6 +27,8 @@ test: setup
 	  echo "=== build $$preset: test ==="; \
 	  ctest --preset $$preset; \
 	done
+	@echo "=== build fuzz: bounded fuzzing of the module's inputs ==="
+	@bash fuzz/smoke.sh build/fuzz
 
 format:
 	find $(SOURCE_DIRS) -name '*.h' -o -name '*.cpp' | xargs -r clang-format -i

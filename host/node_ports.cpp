@@ -4,6 +4,7 @@
 #include <string>
 #include <type_traits>
 
+#include "host/number_conversion.h"
 #include "host/services.h"
 
 namespace kv::host {
@@ -127,7 +128,7 @@ void NodeInput::deliver(const NodalContext& context, void* out) const {
     } else if (const auto* function = std::get_if<IntegerSource>(&source)) {
       value = (*function)(context);
     } else {
-      value = static_cast<std::int32_t>(std::visit(visitor, source));
+      value = truncatedOrZero<std::int32_t>(std::visit(visitor, source));
     }
     std::memcpy(out, &value, sizeof value);
   } else {

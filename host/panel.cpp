@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/number_conversion.h"
 #include "host/services.h"
 
 namespace kv::host {
@@ -218,7 +219,7 @@ int HostPanel::set(std::uint32_t id, std::int32_t value) {
 int HostPanel::set(std::uint32_t id, double value) {
   const DataInfo* info = dataInfo(id);
   if (info && info->dataType == "integer") {
-    auto converted = static_cast<std::int32_t>(value);
+    auto converted = truncatedOrZero<std::int32_t>(value);
     return writeValue(id, &converted);
   }
   return writeValue(id, &value);

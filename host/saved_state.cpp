@@ -18,12 +18,6 @@ std::string shown(T value) {
   }
 }
 
-// A stored value read as T: integers of either sign by their bits, doubles by value.
-template <typename T>
-T convertedTo(const StoredValue& value) {
-  return std::visit([](auto held) { return static_cast<T>(held); }, value);
-}
-
 template <typename Make>
 void record(CallRecord* calls, Make&& make) {
   if (calls) calls->record(make);
@@ -105,7 +99,7 @@ int StateReader::read(void* data, T* values, int count, const char* operation) {
   if (reader.entered_ && values) {
     const auto& stored = reader.entered_->values;
     for (; done < count && reader.nextValue_ < stored.size(); ++done) {
-      values[done] = convertedTo<T>(stored[reader.nextValue_++]);
+      values[done] = storedValueAs<T>(stored[reader.nextValue_++]);
     }
   }
   record(reader.calls_,

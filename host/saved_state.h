@@ -14,9 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
+#include "host/number_conversion.h"
 #include "module/host_api.h"
 
 namespace kv::host {
@@ -31,6 +33,21 @@ constexpr std::uint32_t blockId(const char (&text)[5]) {
 
 // One stored value: an i4 (int32), a u4 (uint32) or a dp (double).
 using StoredValue = std::variant<std::int32_t, std::uint32_t, double>;
+
+// A stored value read as T: integers of either sign by their bits, doubles by
+// value (into an integer truncated, or 0 when it does not fit).
+template <typename T>
+T storedValueAs(const StoredValue& value) {
+  return std::visit(
+      [](auto held) {
+        if constexpr (std::is_floating_point_v<decltype(held)> && std::is_integral_v<T>) {
+          return truncatedOrZero<T>(held);
+        } else {
+          return static_cast<T>(held);
+        }
+      },
+      value);
+}
 
 struct StoredBlock {
   std::uint32_t id = 0;

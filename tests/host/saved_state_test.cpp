@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -98,6 +99,23 @@ TEST(SavedStateTest, ReadsAreShortAndConvertBetweenKinds) {
   table.endBlock(table.data);
   EXPECT_EQ(table.readDP(table.data, &none, 1), 0);
   EXPECT_EQ(none, 1.0);
+}
+
+TEST(SavedStateTest, DoublesThatNoIntegerHoldsAreReadAsZero) {
+  SavedState state;
+  state.add(AAAA, "a", {std::nan(""), 1e300, -3e9, -7.9, 4294967295.0});
+  StateReader reader(state);
+  const LoadState& table = *reader.table();
+  ASSERT_EQ(table.findBlock(table.data, IDENTS), AAAA);
+  std::int32_t i4[4] = {9, 9, 9, 9};
+  EXPECT_EQ(table.readI4(table.data, i4, 4), 4);
+  EXPECT_EQ(i4[0], 0);
+  EXPECT_EQ(i4[1], 0);
+  EXPECT_EQ(i4[2], 0);
+  EXPECT_EQ(i4[3], -7);
+  std::uint32_t u4 = 9;
+  EXPECT_EQ(table.readU4(table.data, &u4, 1), 1);
+  EXPECT_EQ(u4, 4294967295u);
 }
 
 TEST(SavedStateTest, ReaderRecordsWhatWasAskedAndRead) {
