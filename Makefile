@@ -1,5 +1,6 @@
-# make run:  build the module (Linux and Windows), check the Windows plug-in file
-#            and list the module's servers through the substitute host.
+# make run:  build the module and scenehost (Linux and Windows), check the Windows
+#            files, list the module's servers, check the Linux module against the
+#            host's contract and evaluate the example arm rig over frames 0..2.
 # make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
 
 TEST_PRESETS := linux linux32 asan tsan windows
@@ -17,6 +18,8 @@ run: setup
 	cmake --build --preset windows
 	ctest --preset windows --verbose
 	build/linux/scenehost/scenehost servers build/linux/KV_Info_Node.so
+	build/linux/scenehost/scenehost check build/linux/KV_Info_Node.so
+	build/linux/scenehost/scenehost eval scenehost/examples/arm_rig.json --frames 0..2
 
 test: setup
 	@set -e; for preset in $(TEST_PRESETS); do \

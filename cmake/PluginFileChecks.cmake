@@ -5,6 +5,12 @@ if(WIN32)
   add_test(NAME plugin_file_check
     COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_plugin_file.sh $<TARGET_FILE:KV_Info_Node>)
   set_tests_properties(plugin_file_check PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP};PYTHON3=${KV_PYTHON3}")
+  # The substitute host's program must start on a machine without the MinGW runtime.
+  if(TARGET scenehost)
+    add_test(NAME program_file_check
+      COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_windows_program.sh $<TARGET_FILE:scenehost>)
+    set_tests_properties(program_file_check PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+  endif()
 else()
   add_test(NAME module_exports
     COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_module_exports.sh $<TARGET_FILE:KV_Info_Node>)

@@ -1,9 +1,9 @@
 #include "host/module_loader.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <utility>
+
+#include "host/shared_library.h"
 
 namespace kv::host {
 namespace {
@@ -44,13 +44,10 @@ std::optional<std::string> ServerInfo::tag(std::uint32_t wanted) const {
 }
 
 LoadedModule::LoadedModule(std::string path) : path_(std::move(path)) {
-  library_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!library_) {
-    const char* reason = dlerror();
-    throw ModuleLoadError("cannot load module " + path_ + ": " + (reason ? reason : "unknown error"));
-  }
+  library_ = openLibrary(path_);
+  if (!library_) throw ModuleLoadError("cannot load module " + path_ + ": " + lastLibraryError());
   try {
-    descriptor_ = static_cast<const ModuleDescriptor*>(dlsym(library_, DESCRIPTOR_SYMBOL));
+    descriptor_ = static_cast<const ModuleDescriptor*>(findSymbol(library_, DESCRIPTOR_SYMBOL));
     if (!descriptor_) {
       throw ModuleLoadError(path_ + " is not a module: it has no descriptor " + DESCRIPTOR_SYMBOL);
     }
@@ -77,7 +74,7 @@ LoadedModule::~LoadedModule() { close(); }
 void LoadedModule::close() noexcept {
   if (startupData_ && descriptor_->shutdown) descriptor_->shutdown(startupData_);
   startupData_ = nullptr;
-  if (library_) dlclose(library_);
+  if (library_) closeLibrary(library_);
   library_ = nullptr;
 }
 

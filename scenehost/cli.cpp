@@ -19,6 +19,7 @@ drives them as the host application would, printing what every node delivers.
 
 commands:
   servers [MODULE]              the module's server table
+  check [MODULE]                check the module against the host's contract
   eval SCENE [OPTIONS]          evaluate the scene's nodes over frames
   panel SCENE NODE [ACTIONS]    open a node's panel, set values, press buttons
   save SCENE [-o OUT]           write each node's saved state into the scene file
@@ -33,6 +34,27 @@ constexpr const char* SERVERS_HELP = R"HELP(usage: scenehost servers [MODULE]
 Loads MODULE (default: the module beside the program or in the folder above
 it), reads its descriptor and lists every server: class, server name, user
 name and menu group.
+)HELP";
+
+constexpr const char* CHECK_HELP = R"HELP(usage: scenehost check [MODULE]
+
+Loads MODULE (default: the module beside the program or in the folder above
+it) as the host does and checks what the host relies on, printing one PASS or
+FAIL line per check with what was expected and what was seen, then
+"N passed, N failed". The exit status is 0 only when every check passed.
+
+  - the descriptor: sync word 0x04121994, version 3, machine word 0x300,
+    start-up returning non-null, a server table ended by a null record
+  - every "NodeHandler" server's tags: user name, menu group and "All";
+    every "NodeInterface" server has a "NodeHandler" server of its name
+  - every node, in an empty scene with all services: activation returns 0
+    and binds every function of the handler record; create registers the inputs "Time" (scalar) and "Item" (integer) and an
+    output; each output delivers one zero value; save then load into a second
+    instance saves the same state; copy, new time, change-ID with no changes
+    and destroy succeed; with "NodeFuncs" withheld the activation returns 2
+    and leaves the handler record untouched
+  - every panel opens for an instance at host interface version 4, and its
+    activation returns 1 at version 3
 )HELP";
 
 constexpr const char* EVAL_HELP = R"HELP(usage: scenehost eval SCENE [--module PATH] [--frames FIRST..LAST[:STEP]]
@@ -125,6 +147,19 @@ void servers(const std::vector<std::string>& arguments, std::ostream& out, std::
   serversCommand(chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr), out);
 }
 
+void check(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
+  const ParsedArguments parsed = parseArguments(arguments, {});
+  if (parsed.help) {
+    out << CHECK_HELP;
+    return;
+  }
+  expectPositionals(parsed, 0, 1, "MODULE");
+  const std::string path = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
+  if (const int failed = checkCommand(path, out); failed > 0) {
+    throw SceneError(path + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
+  }
+}
+
 void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--plot"});
   if (parsed.help) {
@@ -193,7 +228,7 @@ void save(const std::vector<std::string>& arguments, std::ostream& out, std::ost
 int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   using Command = void (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
   static const std::map<std::string, Command> commands{
-      {"servers", &servers}, {"eval", &eval}, {"panel", &panel}, {"save", &save}};
+      {"servers", &servers}, {"check", &check}, {"eval", &eval}, {"panel", &panel}, {"save", &save}};
   const std::string name = arguments.empty() ? "" : arguments[0];
   try {
     if (name == "--help" || name == "-h" || name == "help") {

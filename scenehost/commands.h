@@ -18,6 +18,11 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
 // scenehost servers [MODULE]
 void serversCommand(const std::string& modulePath, std::ostream& out);
 
+// scenehost check [MODULE]: loads the module as the host does and checks the
+// host's contract, printing one PASS or FAIL line per check and then
+// "N passed, N failed". Returns the number of failed checks.
+int checkCommand(const std::string& modulePath, std::ostream& out);
+
 enum class OutputFormat { Table, Csv, Json };
 
 struct EvalOptions {

@@ -1,5 +1,9 @@
 #include "scenehost/module_path.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <system_error>
 
@@ -9,10 +13,30 @@
 namespace kv::scenehost {
 namespace fs = std::filesystem;
 
-std::vector<std::string> defaultModuleCandidates() {
+namespace {
+
+// The running program's own file, or an empty path when the system does not tell.
+fs::path programFile() {
+#ifdef _WIN32
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+#else
   std::error_code error;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  if (error) return {};
+  fs::path program = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::path() : program;
+#endif
+}
+
+}  // namespace
+
+std::vector<std::string> defaultModuleCandidates() {
+  const fs::path program = programFile();
+  if (program.empty()) return {};
   const fs::path folder = program.parent_path();
   return {(folder / KV_MODULE_FILE_NAME).string(), (folder.parent_path() / KV_MODULE_FILE_NAME).string()};
 }

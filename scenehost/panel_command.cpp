@@ -153,12 +153,13 @@ std::string describeState(const host::SavedState& state, const SceneFile& file) 
   for (const host::StoredBlock& block : state.blocks) {
     text += (text.empty() ? "" : "; ") + block.token;
     for (const host::StoredValue& value : block.values) {
+      text += ' ';
       if (const auto* id = std::get_if<std::uint32_t>(&value)) {
-        text += " " + host::hexId(*id) + " (" + file.itemLabel(*id) + ")";
+        text += host::hexId(*id) + " (" + file.itemLabel(*id) + ")";
       } else if (const auto* number = std::get_if<double>(&value)) {
-        text += " " + host::formatDouble(*number);
+        text += host::formatDouble(*number);
       } else {
-        text += " " + std::to_string(std::get<std::int32_t>(value));
+        text += std::to_string(std::get<std::int32_t>(value));
       }
     }
   }

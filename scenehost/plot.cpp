@@ -1,23 +1,13 @@
 #include "scenehost/plot.h"
 
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "host/call_record.h"
 #include "scenehost/errors.h"
-#include "scenehost/text_file.h"
-
-extern char** environ;
+#include "scenehost/external_program.h"
+#include "scenehost/temporary_file.h"
 
 namespace kv::scenehost {
 namespace {
@@ -29,56 +19,9 @@ std::string gnuplotString(const std::string& text) {
   return quoted + "'";
 }
 
-// A file beside `path` that is removed unless released.
-struct TemporaryFile {
-  std::string path;
-  explicit TemporaryFile(const std::string& pattern) : path(pattern + ".XXXXXX") {
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) throw SceneError(pattern + ": cannot create a temporary file: " + std::strerror(errno));
-    // mkstemp makes the file private; the picture gets the permissions of a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-  }
-  ~TemporaryFile() {
-    if (!path.empty()) ::unlink(path.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-};
-
-int runProgram(const std::string& program, const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid;
-  const int error = ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (error != 0) throw SceneError(program + ": cannot run: " + std::strerror(error));
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) throw SceneError(program + ": lost track of it: " + std::strerror(errno));
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 }  // namespace
 
-std::string findGnuplot() {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    std::size_t end = folders.find(':', start);
-    if (end == std::string::npos) end = folders.size();
-    const std::string folder = end > start ? folders.substr(start, end - start) : ".";
-    const std::string candidate = folder + "/gnuplot";
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
+std::string findGnuplot() { return findProgram("gnuplot"); }
 
 std::string plotScript(const Evaluation& evaluation, const std::string& title, const std::string& output,
                        const std::string& terminal) {
@@ -138,13 +81,10 @@ void plotEvaluation(const Evaluation& evaluation, const std::string& title, cons
   TemporaryFile picture(path);
   TemporaryFile script(path + ".gp");
   const std::string terminal = std::filesystem::path(path).extension().string().substr(1);
-  writeFileAtomically(script.path, plotScript(evaluation, title, picture.path, terminal));
-  const int status = runProgram(findGnuplot(), {script.path});
+  script.write(plotScript(evaluation, title, picture.path(), terminal));
+  const int status = runProgram(findGnuplot(), {script.path()});
   if (status != 0) throw SceneError("gnuplot failed (exit status " + std::to_string(status) + ") drawing " + path);
-  if (std::rename(picture.path.c_str(), path.c_str()) != 0) {
-    throw SceneError(path + ": cannot write: " + std::strerror(errno));
-  }
-  picture.path.clear();
+  picture.replaceTarget();
 }
 
 }  // namespace kv::scenehost

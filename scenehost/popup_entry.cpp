@@ -53,7 +53,10 @@ PopupEntry decodePopupEntry(std::string_view text) {
 
 std::string describePopupEntry(const PopupEntry& entry) {
   if (!entry.decorated) return entry.name;
-  return "[" + iconName(entry.icon) + ", colour " + std::to_string(entry.colour) + "] " + entry.name;
+  std::string text = "[";
+  text += iconName(entry.icon);
+  text += ", colour " + std::to_string(entry.colour) + "] ";
+  return text += entry.name;
 }
 
 }  // namespace kv::scenehost

@@ -1,8 +1,5 @@
 #include "scenehost/text_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <memory>
 
 #include "scenehost/errors.h"
+#include "scenehost/temporary_file.h"
 
 namespace kv::scenehost {
 namespace {
@@ -56,45 +54,18 @@ nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& s
     const TextPosition where = textPosition(text, error.byte == 0 ? 0 : error.byte - 1);
     throw SceneError(sourceName + ": line " + std::to_string(where.line) + ", column " + std::to_string(where.column) +
                      ": malformed JSON: " + parseErrorReason(error));
+  } catch (const nlohmann::json::exception& error) {
+    // Well-formed but unreadable, e.g. a number beyond the range of a double.
+    throw SceneError(sourceName + ": malformed JSON: " + error.what());
   }
 }
 
 nlohmann::ordered_json readJsonFile(const std::string& path) { return parseJsonText(readTextFile(path), path); }
 
 void writeFileAtomically(const std::string& path, std::string_view contents) {
-  // Until renamed, the temporary file is removed on every way out.
-  struct Temporary {
-    std::string path;
-    int fd = -1;
-    bool renamed = false;
-    ~Temporary() {
-      if (fd >= 0) ::close(fd);
-      if (!renamed) ::unlink(path.c_str());
-    }
-  } temporary{path + ".XXXXXX"};
-  temporary.fd = ::mkstemp(temporary.path.data());
-  if (temporary.fd < 0) {
-    temporary.renamed = true;  // nothing was created
-    throw SceneError(systemError(path, "cannot write", errno));
-  }
-  for (std::size_t done = 0; done < contents.size();) {
-    const ssize_t wrote = ::write(temporary.fd, contents.data() + done, contents.size() - done);
-    if (wrote < 0 && errno != EINTR) throw SceneError(systemError(path, "cannot write", errno));
-    if (wrote > 0) done += static_cast<std::size_t>(wrote);
-  }
-  // mkstemp makes the file private; give it the permissions a new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(temporary.fd, 0666 & ~mask) != 0 || ::fsync(temporary.fd) != 0) {
-    throw SceneError(systemError(path, "cannot write", errno));
-  }
-  const int fd = temporary.fd;
-  temporary.fd = -1;
-  if (::close(fd) != 0) throw SceneError(systemError(path, "cannot write", errno));
-  if (std::rename(temporary.path.c_str(), path.c_str()) != 0) {
-    throw SceneError(systemError(path, "cannot write", errno));
-  }
-  temporary.renamed = true;
+  TemporaryFile temporary(path);
+  temporary.write(contents);
+  temporary.replaceTarget();
 }
 
 }  // namespace kv::scenehost

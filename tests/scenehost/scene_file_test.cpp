@@ -150,6 +150,9 @@ TEST(SceneFileTest, MalformedJsonNamesLineAndColumn) {
   EXPECT_EQ(textPosition("ab\ncd\n", 4).line, 2u);
   EXPECT_EQ(textPosition("ab\ncd\n", 4).column, 2u);
   EXPECT_EQ(textPosition("ab", 0).column, 1u);
+  // Well-formed JSON whose number no double holds is refused as the file's fault, not thrown through.
+  const std::string overflow = parseError(R"({"fps": 1e400})");
+  EXPECT_EQ(overflow.rfind("t.json: malformed JSON: ", 0), 0u) << overflow;
 }
 
 TEST(SceneFileTest, ErrorsNameThePlaceAndTheName) {
