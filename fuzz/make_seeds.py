@@ -134,6 +134,8 @@ def scene_files():
         "items": [{"type": "object", "name": "Skin"}, {"type": "bone", "name": "B", "owner": "Skin"}],
         "nodes": [{"server": "Bone Info", "bone": "Skin:B", "mode": "Abs", "time": 2,
                    "inputs": {"Time": [{"f": 0, "v": 1.0}]}, "outputs": ["Owner"]}]})
+    # A number no double holds: it once escaped the parser as an exception.
+    seeds["number_overflow"] = '{"fps": 1e400}'
     return seeds
 
 def write(target, seeds):
