@@ -10,27 +10,14 @@
 namespace kv::test {
 namespace {
 
-class InfoTest : public NodeTest {
+class InfoTest : public TurnedChildTest {
  protected:
-  void SetUp() override {
-    NodeTest::SetUp();
-    // As in the single-value tests: the child sits at (0, 0, 4), its axes turned a quarter.
-    root = scene.addObject("Root");
-    scene.setParam(root, PARAM_POSITION, {0.0, 0.0, 5.0});
-    scene.setParam(root, PARAM_ROTATION, {PI / 2, 0.0, 0.0});
-    child = scene.addObject("Child", root);
-    scene.setParam(child, PARAM_POSITION, {1.0, 0.0, 0.0});
-  }
-
   std::unique_ptr<HostNode> infoOf(ItemId item) {
     auto n = node("KvI_ITEM");
     select(*n, item);
     n->newTime(0, 0.0);
     return n;
   }
-
-  ItemId root = 0;
-  ItemId child = 0;
 };
 
 TEST_F(InfoTest, ItemInfoDeliversEveryOutput) {

@@ -59,6 +59,24 @@ class NodeTest : public ::testing::Test {
   std::unique_ptr<host::LoadedModule> module_;
 };
 
+// A root at (0, 0, 5) turned a quarter to the right (heading pi/2) and a child
+// at (1, 0, 0) under it: the child's X axis points along world -Z, its Z axis
+// along world +X, so it sits at (0, 0, 4) in the world.
+class TurnedChildTest : public NodeTest {
+ protected:
+  void SetUp() override {
+    NodeTest::SetUp();
+    root = scene.addObject("Root");
+    scene.setParam(root, PARAM_POSITION, {0.0, 0.0, 5.0});
+    scene.setParam(root, PARAM_ROTATION, {PI / 2, 0.0, 0.0});
+    child = scene.addObject("Child", root);
+    scene.setParam(child, PARAM_POSITION, {1.0, 0.0, 0.0});
+  }
+
+  ItemId root = 0;
+  ItemId child = 0;
+};
+
 inline std::array<double, 3> vec(double x, double y, double z) { return {x, y, z}; }
 
 // Every component within `tolerance`.

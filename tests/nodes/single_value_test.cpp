@@ -9,20 +9,8 @@
 namespace kv::test {
 namespace {
 
-// A root at (0, 0, 5) turned a quarter to the right (heading pi/2) and a child
-// at (1, 0, 0) under it: the child's X axis points along world -Z, its Z axis
-// along world +X, so it sits at (0, 0, 4) in the world.
-class SingleValueTest : public NodeTest {
+class SingleValueTest : public TurnedChildTest {
  protected:
-  void SetUp() override {
-    NodeTest::SetUp();
-    root = scene.addObject("Root");
-    scene.setParam(root, PARAM_POSITION, {0.0, 0.0, 5.0});
-    scene.setParam(root, PARAM_ROTATION, {PI / 2, 0.0, 0.0});
-    child = scene.addObject("Child", root);
-    scene.setParam(child, PARAM_POSITION, {1.0, 0.0, 0.0});
-  }
-
   // A node of `server` sampling `item` at time 0.
   std::unique_ptr<HostNode> sampling(const std::string& server, ItemId item) {
     auto n = node(server);
@@ -45,9 +33,6 @@ class SingleValueTest : public NodeTest {
     }
     return found;
   }
-
-  ItemId root = 0;
-  ItemId child = 0;
 };
 
 TEST_F(SingleValueTest, WorldPositionFollowsTheParentsTurnAndPivot) {
