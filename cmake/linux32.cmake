@@ -8,10 +8,9 @@ set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(CMAKE_C_COMPILER gcc)
 set(CMAKE_CXX_COMPILER g++)
 
-# SSE2 arithmetic as on the Windows build; the host may call in with the stack
-# aligned to only 4 bytes, so every function realigns when it needs more.
-set(CMAKE_C_FLAGS_INIT "-m32 -msse2 -mfpmath=sse -mincoming-stack-boundary=2")
-set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse -mincoming-stack-boundary=2")
+include(${CMAKE_CURRENT_LIST_DIR}/i686-flags.cmake)
+set(CMAKE_C_FLAGS_INIT "-m32 ${KV_I686_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "-m32 ${KV_I686_FLAGS}")
 
 find_program(KV_QEMU_I386 qemu-i386-static REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_QEMU_I386})

@@ -13,10 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# SSE2 arithmetic; the host may call in with the stack aligned to only 4 bytes,
-# so every function realigns when it needs more.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mincoming-stack-boundary=2")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mincoming-stack-boundary=2")
+include(${CMAKE_CURRENT_LIST_DIR}/i686-flags.cmake)
+set(CMAKE_C_FLAGS_INIT "${KV_I686_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${KV_I686_FLAGS}")
 
 # The host machine has no MinGW runtime DLLs: link libgcc, libstdc++ and
 # winpthread into the file so that it imports Windows system DLLs only.
