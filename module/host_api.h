@@ -47,7 +47,7 @@ extern "C" {
 // Looks a service up by name; returns it, or null. `useMode` is always 0 here.
 using GlobalLookup = void* (*)(const char* name, int useMode);
 
-// "LW Item Info 4".
+// "LW Item Info 4": read-only queries, safe from any thread that evaluates.
 struct ItemInfoService {
   ItemId (*first)(int itemType, ItemId parent);  // first item of a type (bones: of an owner), 0 if none
   ItemId (*next)(ItemId item);                   // next item of the same list, 0 at the end
@@ -79,6 +79,7 @@ using InputEventFunc = int (*)(Instance instance, InputHandle input, int event);
 
 // "NodeInputFuncs" … "NodeInputFuncs 4" (the name depends on the host build).
 struct NodeInputFuncs {
+  // Registers an input on the node (in create); the handle belongs to the host.
   InputHandle (*create)(NodeHandle node, int connectionType, const char* name, InputEventFunc onEvent);
   void* reserved04;
   // Writes the connected input's value into `out` (a double or a 32-bit integer).
@@ -88,48 +89,54 @@ struct NodeInputFuncs {
 
 // "NodeOutputFuncs" … "NodeOutputFuncs 3".
 struct NodeOutputFuncs {
+  // Registers an output on the node (in create); the handle belongs to the host.
   OutputHandle (*create)(NodeHandle node, int connectionType, const char* name);
   void* reserved04;
   // Delivers an output's value; the host reads `data` during the call.
   void (*setValue)(ValueHandle value, const void* data);
 };
 
-// "Instance Update": the service is the function itself.
+// "Instance Update": the service is the function itself; tells the host an
+// instance changed, so that it evaluates the node again.
 using InstanceUpdateFunc = int (*)(const char* className, Instance instance);
 
-// "LW Command Interface": the service is the function itself.
+// "LW Command Interface": the service is the function itself; runs one command text.
 using CommandFunc = int (*)(const char* command);
 
-// "LWXPanel".
+// "LWXPanel". The panel reads a value through get (a pointer into the instance,
+// or null to show none) and writes it through set (1 when the ID was handled).
 using PanelGetFunc = void* (*)(Instance instance, std::uint32_t valueId);
 using PanelSetFunc = int (*)(Instance instance, std::uint32_t valueId, void* value);
 
+// Control and data-description tables are static module data, ended by an ID of 0.
 struct PanelControl {
-  std::uint32_t id;
-  const char* label;
-  const char* controlClass;
+  std::uint32_t id;          // control ID, from 0x8001
+  const char* label;         // text shown beside the control
+  const char* controlClass;  // the panel service's control kind, e.g. "iPopChoice"
 };
 
 struct PanelDataDesc {
-  std::uint32_t id;
-  const char* name;
-  const char* dataType;
+  std::uint32_t id;      // value ID
+  const char* name;      // always ""
+  const char* dataType;  // "integer" or "float"
 };
 
 // Hint arrays are sequences of pointer-sized words: a tag and its arguments.
 using PanelHint = std::uintptr_t;
 
+// Called on the host's interface thread; the panel belongs to the host until destroy.
 struct PanelFuncs {
   void* reserved00[2];
-  PanelHandle (*create)(int panelType, const PanelControl* controls);  // null on failure
-  void (*destroy)(PanelHandle panel);
+  PanelHandle (*create)(int panelType, const PanelControl* controls);  // a new panel, or null
+  void (*destroy)(PanelHandle panel);                                  // ends a panel made by create
+  // Binds the values the panel shows to the get and set functions.
   void (*describe)(PanelHandle panel, const PanelDataDesc* data, PanelGetFunc get, PanelSetFunc set);
-  void (*hint)(PanelHandle panel, std::uint32_t id, const PanelHint* hints);
-  void* (*getData)(PanelHandle panel, std::uint32_t id);  // the pointer stored for `id`
-  void (*setData)(PanelHandle panel, std::uint32_t id, void* data);
+  void (*hint)(PanelHandle panel, std::uint32_t id, const PanelHint* hints);  // callbacks and layout hints
+  void* (*getData)(PanelHandle panel, std::uint32_t id);                      // the pointer stored for `id`
+  void (*setData)(PanelHandle panel, std::uint32_t id, void* data);           // stores a pointer for `id`
   void* reserved20[2];
-  void (*viewInstance)(PanelHandle panel, Instance instance);
-  int (*refresh)(PanelHandle panel);  // the panel reads its values again through get
+  void (*viewInstance)(PanelHandle panel, Instance instance);  // the instance get and set receive
+  int (*refresh)(PanelHandle panel);                           // the panel reads its values again
 };
 
 // Functions the panel service calls back, bound through the hint arrays.
@@ -141,9 +148,9 @@ using ButtonFunc = void (*)(PanelHandle panel, int controlId);
 // "LW Interface Info 5": a record with data fields and operations.
 struct InterfaceInfo {
   std::uint32_t reserved00[2];
-  const ItemId* selectedItems;  // zero-terminated; element 0 is the current item
+  const ItemId* selectedItems;  // zero-terminated, owned by the host; element 0 is the current item
   void* reserved0C[10];
-  std::uint32_t (*itemColor)(ItemId item);
+  std::uint32_t (*itemColor)(ItemId item);  // the item's colour: a palette index, or a code with bit 0x1000000
 };
 
 // Saved-state block identifier: four characters, first in the top byte.
@@ -152,44 +159,47 @@ struct BlockIdent {
   const char* token;
 };
 
+// Handed to save for the duration of the call; the values are copied during each call.
 struct SaveState {
   void* reserved00;
   void* data;  // first argument of every operation
   void* reserved08[3];
-  void (*writeI4)(void* data, const std::int32_t* values, int count);
+  void (*writeI4)(void* data, const std::int32_t* values, int count);  // signed 32-bit values
   void* reserved18[2];
-  void (*writeU4)(void* data, const std::uint32_t* values, int count);
+  void (*writeU4)(void* data, const std::uint32_t* values, int count);  // unsigned 32-bit values
   void* reserved24[3];
-  void (*beginBlock)(void* data, const BlockIdent* block, int leaf);
-  void (*endBlock)(void* data);
+  void (*beginBlock)(void* data, const BlockIdent* block, int leaf);  // opens a block; leaf 1: values only
+  void (*endBlock)(void* data);                                       // closes the open block
   void* reserved38;
-  void (*writeDP)(void* data, const double* values, int count);
+  void (*writeDP)(void* data, const double* values, int count);  // doubles
 };
 
+// Handed to load for the duration of the call.
 struct LoadState {
   void* reserved00;
-  void* data;
+  void* data;  // first argument of every operation
   void* reserved08[3];
-  int (*readI4)(void* data, std::int32_t* values, int count);
+  int (*readI4)(void* data, std::int32_t* values, int count);  // fills up to `count` values
   void* reserved18[2];
-  int (*readU4)(void* data, std::uint32_t* values, int count);
+  int (*readU4)(void* data, std::uint32_t* values, int count);  // fills up to `count` values; returns how many
   void* reserved24[3];
-  // Returns the ID of the next stored block that `blocks` lists, 0 when none is left.
+  // Enters the next stored block that `blocks` lists and returns its ID; 0 when none is left.
   std::uint32_t (*findBlock)(void* data, const BlockIdent* blocks);
-  void (*endBlock)(void* data);
+  void (*endBlock)(void* data);  // leaves the block find-block entered
   void* reserved38;
-  int (*readDP)(void* data, double* values, int count);
+  int (*readDP)(void* data, double* values, int count);  // fills up to `count` doubles
 };
 
-// Node handler record, filled by a node activation.
+// Node handler record: the host owns the tables, a node activation fills them.
+// Functions with a text result return null for success, else the error text.
 struct NodeInstanceFuncs {
-  void* priv;  // handed back to create
-  Instance (*create)(void* priv, NodeHandle node, const char** error);
-  void (*destroy)(Instance instance);
-  const char* (*copy)(Instance to, Instance from);
-  const char* (*load)(Instance instance, const LoadState* state);
-  const char* (*save)(Instance instance, const SaveState* state);
-  const char* (*describeLine)(Instance instance);
+  void* priv;                                                           // handed back to create
+  Instance (*create)(void* priv, NodeHandle node, const char** error);  // the host owns the result until destroy
+  void (*destroy)(Instance instance);                                   // ends the instance and its panel
+  const char* (*copy)(Instance to, Instance from);                      // copies the settings
+  const char* (*load)(Instance instance, const LoadState* state);       // reads the saved settings
+  const char* (*save)(Instance instance, const SaveState* state);       // writes the settings
+  const char* (*describeLine)(Instance instance);                       // one line for the host's lists
 };
 
 struct NodeItemFuncs {
@@ -198,11 +208,13 @@ struct NodeItemFuncs {
 };
 
 struct NodeRenderFuncs {
-  const char* (*init)(Instance instance, int mode);
-  void (*cleanup)(Instance instance);
-  const char* (*newTime)(Instance instance, int frame, double time);
+  const char* (*init)(Instance instance, int mode);                   // before rendering starts
+  void (*cleanup)(Instance instance);                                 // after rendering ends
+  const char* (*newTime)(Instance instance, int frame, double time);  // a new time step
 };
 
+// Delivers the value of `output` through the output functions' set value; may
+// be called from several render threads at once.
 using EvaluateFunc = void (*)(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value);
 
 struct NodeHandler {
@@ -222,24 +234,25 @@ struct NodeInterfaceRecord {
 using ActivateFunc = int (*)(int version, GlobalLookup global, void* local, void* serverData);
 
 struct ServerTag {
-  const char* text;
-  std::uint32_t tag;
+  const char* text;   // user name, menu group or "All"
+  std::uint32_t tag;  // what the text is
 };
 
 struct ServerRecord {
-  const char* className;
-  const char* name;
-  ActivateFunc activate;
+  const char* className;  // "NodeHandler" or "NodeInterface"
+  const char* name;       // the server name
+  ActivateFunc activate;  // called whenever the host needs the server
   const ServerTag* tags;  // ended by {null, 0}; null for none
 };
 
+// The one exported symbol; static module data the host only reads.
 struct ModuleDescriptor {
-  std::uint32_t sync;
-  std::uint32_t version;
-  std::uint32_t machine;
-  void* (*startup)();
-  void (*shutdown)(void* data);
-  const ServerRecord* servers;  // ended by an all-null record
+  std::uint32_t sync;            // 0x04121994
+  std::uint32_t version;         // descriptor version
+  std::uint32_t machine;         // machine word
+  void* (*startup)();            // once after loading; non-null for success
+  void (*shutdown)(void* data);  // once before unloading, with startup's result
+  const ServerRecord* servers;   // ended by an all-null record
 };
 
 }  // extern "C"
