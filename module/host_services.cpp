@@ -6,6 +6,9 @@ namespace kv {
 
 HostServices hostServices;
 
+namespace {
+
+// Service names that depend on the host build (bits 4..15 of "Product Info").
 const char* outputFuncsName(unsigned build) {
   if (build <= 2237) return "NodeOutputFuncs";
   if (build <= 2722) return "NodeOutputFuncs 2";
@@ -18,8 +21,6 @@ const char* inputFuncsName(unsigned build) {
   if (build <= 2525) return "NodeInputFuncs 3";
   return "NodeInputFuncs 4";
 }
-
-namespace {
 
 // "Product Info" and "System ID" are values handed back in place of a pointer.
 std::uint32_t lookupValue(GlobalLookup global, const char* name) {

@@ -19,10 +19,6 @@ struct HostServices {
 
 extern HostServices hostServices;
 
-// Service names that depend on the host build (bits 4..15 of "Product Info").
-const char* outputFuncsName(unsigned build);
-const char* inputFuncsName(unsigned build);
-
 // Looks the node services up into hostServices; AFUNC_OK or AFUNC_BADGLOBAL.
 // A failure returns at once, keeping what was stored so far.
 int acquireHostServices(GlobalLookup global);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <span>
 
 #include "items/item_numbering.h"
 #include "module/host_services.h"
@@ -65,13 +66,14 @@ Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
 template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
   return makeInstance<R>(node, error, [](R& r) {
+    constexpr bool bone = R::family == Family::Bone;
+    const std::span<const int> integers(bone ? std::span<const int>(BONE_INFO_INTEGER_OUTPUTS)
+                                             : std::span<const int>(ITEM_INFO_INTEGER_OUTPUTS));
     int next = 0;
-    constexpr int vectorOutputs = R::family == Family::Bone ? 15 : 13;  // the bones add "restPos", "restRot"
-    for (int i = 0; i < vectorOutputs; ++i) createOutput(r, next, CT_VECTOR, outputNames[i]);
-    for (int i = FIRST_INTEGER_OUTPUT; i < 18; ++i) {
-      if (R::family == Family::Item && i == FIRST_INTEGER_OUTPUT + 1) continue;  // "Owner" is for bones only
-      createOutput(r, next, CT_INTEGER, outputNames[i]);
+    for (int i = 0; i < (bone ? BONE_INFO_VECTOR_OUTPUTS : ITEM_INFO_VECTOR_OUTPUTS); ++i) {
+      createOutput(r, next, CT_VECTOR, outputNames[i]);
     }
+    for (int i : integers) createOutput(r, next, CT_INTEGER, outputNames[i]);
   });
 }
 

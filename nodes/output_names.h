@@ -16,7 +16,12 @@ inline constexpr const char* outputNames[20] = {
 };
 inline constexpr int TIME_INPUT_NAME = 18;
 inline constexpr int ITEM_INPUT_NAME = 19;
-inline constexpr int FIRST_INTEGER_OUTPUT = 15;  // "Parent", "Owner", "Item"
+
+// The Info nodes' outputs as entries of outputNames: vectors, then integers.
+inline constexpr int ITEM_INFO_VECTOR_OUTPUTS = 13;               // "Position" .. "pivotRot"
+inline constexpr int BONE_INFO_VECTOR_OUTPUTS = 15;               // and "restPos", "restRot"
+inline constexpr int ITEM_INFO_INTEGER_OUTPUTS[] = {15, 17};      // "Parent", "Item"
+inline constexpr int BONE_INFO_INTEGER_OUTPUTS[] = {15, 16, 17};  // "Parent", "Owner", "Item"
 
 // Outputs of the single-value kinds, indexed by NodeKind (the NK_INFO row is unused).
 inline constexpr const char* kindOutputNames[8][4] = {
