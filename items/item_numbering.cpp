@@ -41,8 +41,10 @@ std::int32_t itemNumber(ItemId id) {
       return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
     case LIGHT_BITS:
       return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
-    default:  // cameras; an id of any other type is never found among them
-      return numberIn(*info, IT_CAMERA, 0, id, countOf(*info, IT_OBJECT) + countOf(*info, IT_LIGHT) + 1);
+    default: {  // cameras; an id of any other type is never found among them
+      const std::int32_t objects = countOf(*info, IT_OBJECT);  // the host walks its lists in list order
+      return numberIn(*info, IT_CAMERA, 0, id, objects + countOf(*info, IT_LIGHT) + 1);
+    }
   }
 }
 
