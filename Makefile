@@ -2,11 +2,13 @@
 #            files, list the module's servers, check the Linux module against the
 #            host's contract and evaluate the example arm rig over frames 0..2.
 # make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
+# make bench: a Release build of the benchmarks (kernel beside Eigen, node evaluation, a
+#            scene end to end), run with 5 repetitions; JSON and summary.txt in build/bench/results/.
 
 TEST_PRESETS := linux linux32 asan tsan windows
 SOURCE_DIRS := module items math nodes panel host scenehost tests bench fuzz
 
-.PHONY: run test setup format tidy
+.PHONY: run test bench setup format tidy
 
 setup:
 	@bash scripts/setup.sh
@@ -32,6 +34,11 @@ test: setup
 	done
 	@echo "=== build fuzz: bounded fuzzing of the module's inputs ==="
 	@bash fuzz/smoke.sh build/fuzz
+
+bench: setup
+	cmake --preset bench
+	cmake --build --preset bench
+	bash bench/run.sh build/bench
 
 format:
 	find $(SOURCE_DIRS) -name '*.h' -o -name '*.cpp' | xargs -r clang-format -i

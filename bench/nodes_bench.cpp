@@ -1,24 +1,89 @@
-// Node evaluation through the loaded module with the substitute host, call
-// recording off: what one time step of an Info node costs against the
-// single-value nodes that walk their chain on every request.
+// Node evaluation through the loaded module with the substitute host: one time
+// step of an Info node answering every output, against the three chain walks
+// alone over the same host services, and one time step of each single-value
+// node kind, on hierarchies 1, 8 and 64 levels deep.
+//
+// Counters, per time step: `host_calls`, the calls the host received (counted
+// on one recorded step before timing); `min_calls`, the fewest the caching
+// allows (derived below); `allocs`, the allocations made (counted over several
+// steps by the replaced operator new; the target is zero).
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
+#include "bench/allocation_count.h"
 #include "host/host.h"
+#include "math/chains.h"
 
 namespace kv::host {
 namespace {
 
-// A chain of `depth` objects, each rotated, scaled and offset; returns the deepest.
+// ---- The fewest host calls per time step ----
+//
+// Every evaluate call, whatever it then computes, asks the host whether the
+// Item input is connected, evaluates it (the benches connect it), and ends by
+// delivering the value; the time mode is "Cur", so the Time input is never
+// consulted.
+constexpr int CALLS_PER_REQUEST = 3;
+
+// The walks over a chain of `depth` items, none of them a camera:
+// orientation: per item scaling, rotation and pivot rotation, then its parent.
+constexpr int orientationWalkCalls(int depth) { return 4 * depth; }
+// axes: parent from the item up to the root (one per item), then per item
+// pivot rotation, rotation and scaling.
+constexpr int axesWalkCalls(int depth) { return 4 * depth; }
+// world matrix: the item's scaling, rotation, pivot rotation and position; per
+// ancestor its parent call, its pivot and the same four; a closing parent call
+// that returns 0.
+constexpr int worldWalkCalls(int depth) { return 4 + 6 * (depth - 1) + 1; }
+
+// The item Info node's 15 outputs, each requested once per step. Its caches
+// let each walk run once per step; "Position", "Rotation", "Scale",
+// "pivotPos", "pivotRot" and "Parent" cost one host call each on every request,
+// "Item" none.
+constexpr int ITEM_INFO_OUTPUT_COUNT = 15;
+constexpr int INFO_UNCACHED_CALLS = 6;
+constexpr int infoStepMinCalls(int depth) {
+  return ITEM_INFO_OUTPUT_COUNT * CALLS_PER_REQUEST + INFO_UNCACHED_CALLS + orientationWalkCalls(depth) +
+         axesWalkCalls(depth) + worldWalkCalls(depth);
+}
+static_assert(infoStepMinCalls(1) == 64 && infoStepMinCalls(8) == 162);
+
+// A single-value node caches nothing: each request makes its kind's calls.
+struct SingleKind {
+  const char* server;
+  int outputs;
+  int (*callsPerRequest)(int depth);
+};
+constexpr SingleKind POSITION{"KvI_ITEMP", 4, [](int) { return 1; }};
+constexpr SingleKind ROTATION{"KvI_ITEMR", 4, [](int) { return 1; }};
+constexpr SingleKind SCALE{"KvI_ITEMS", 4, [](int) { return 1; }};
+constexpr SingleKind WORLD_POSITION{"KvI_ITEMWP", 4, worldWalkCalls};
+constexpr SingleKind WORLD_ROTATION{"KvI_ITEMWR", 4, orientationWalkCalls};
+constexpr SingleKind AXES_ROWS{"KvI_ITEMMW", 3, axesWalkCalls};
+constexpr SingleKind ORIENTATION_ROWS{"KvI_ITEMMX", 3, orientationWalkCalls};
+
+int singleStepMinCalls(const SingleKind& kind, int depth) {
+  return kind.outputs * (CALLS_PER_REQUEST + kind.callsPerRequest(depth));
+}
+
+// ---- The scene ----
+
+// A chain of `depth` objects; returns the deepest. Every level is scaled,
+// rotated (keyed, so the time matters), pivot-rotated and has a pivot, so that
+// every factor of every walk is applied.
 ItemId buildChain(Scene& scene, int depth) {
   ItemId parent = 0;
   for (int i = 0; i < depth; ++i) {
+    const double k = static_cast<double>(i);
     parent = scene.addObject("level" + std::to_string(i), parent);
-    scene.setParam(parent, PARAM_POSITION, {0.5, 1.0 + i, -0.25});
-    scene.setParam(parent, PARAM_ROTATION, {0.1 * i, -0.05, 0.02 * i});
+    scene.setParam(parent, PARAM_POSITION, {0.5, 1.0 + k, -0.25});
+    scene.setParamKeys(parent, PARAM_ROTATION, {{0.0, {0.1 * k, -0.05, 0.02 * k}}, {10.0, {0.3, 0.2 * k, -0.1}}});
     scene.setParam(parent, PARAM_SCALING, {1.01, 0.99, 1.0});
+    scene.setParam(parent, PARAM_PIVOT, {0.0, 0.1, 0.05 * k});
     scene.setParam(parent, PARAM_PIVOT_ROTATION, {0.0, 0.01, 0.0});
   }
   return parent;
@@ -29,49 +94,124 @@ struct Bench {
   ServiceHost host{scene};
   LoadedModule module{KV_MODULE_PATH};
   ItemId leaf;
+  int depth;
 
-  explicit Bench(int depth) : leaf(buildChain(scene, depth)) { host.calls().setEnabled(false); }
+  explicit Bench(int levels) : leaf(buildChain(scene, levels)), depth(levels) { host.calls().setEnabled(false); }
 };
 
+double stepTime(int frame) { return frame / 24.0; }
+
+// One time step: new-time, then every output once.
+void step(HostNode& node, std::size_t outputs, int frame) {
+  node.newTime(frame, stepTime(frame));
+  for (std::size_t i = 0; i < outputs; ++i) benchmark::DoNotOptimize(node.evaluate(i));
+}
+
+// The counter must see an allocation made on purpose, or its zeros would mean nothing.
+bool allocationCounterWorks() {
+  const bench::AllocationCount count;
+  auto probe = std::make_unique<int>(1);
+  int* raw = probe.get();
+  benchmark::DoNotOptimize(raw);
+  return count.count() == 1;
+}
+
+// Sets the per-step counters from one recorded step and a counted run of steps.
+void countSteps(benchmark::State& state, Bench& bench, HostNode& node, std::size_t outputs, int minCalls) {
+  constexpr int COUNTED_STEPS = 16;
+  if (!allocationCounterWorks()) state.SkipWithError("the allocation counter does not see allocations");
+  CallRecord& calls = bench.host.calls();
+  calls.clear();
+  calls.setEnabled(true);
+  step(node, outputs, 1);
+  calls.setEnabled(false);
+  const auto recorded = static_cast<double>(calls.size());
+  calls.clear();
+  std::int64_t allocations = 0;
+  {
+    const bench::AllocationCount count;
+    for (int frame = 2; frame < 2 + COUNTED_STEPS; ++frame) step(node, outputs, frame);
+    allocations = count.count();
+  }
+  state.counters["host_calls"] = recorded;
+  state.counters["min_calls"] = minCalls;
+  state.counters["allocs"] = static_cast<double>(allocations) / COUNTED_STEPS;
+}
+
+// A node of `server` whose Item input delivers the deepest item.
+struct LeafNode : HostNode {
+  LeafNode(Bench& bench, const char* server) : HostNode(bench.host, bench.module, server) {
+    connectInteger("Item", static_cast<std::int32_t>(bench.leaf));
+  }
+};
+
+// ---- Benchmarks (argument: the depth of the hierarchy) ----
+
 // Every output of one Info node, once per time step.
-void BM_InfoNodeTimeStep(benchmark::State& state) {
+void BM_InfoStep(benchmark::State& state) {
   Bench bench(static_cast<int>(state.range(0)));
-  HostNode node(bench.host, bench.module, "KvI_ITEM");
-  node.connectInteger("Item", static_cast<std::int32_t>(bench.leaf));
-  const std::vector<PortInfo> outputs = node.outputs();
+  LeafNode node(bench, "KvI_ITEM");
+  const std::size_t outputs = node.outputs().size();
+  if (outputs != ITEM_INFO_OUTPUT_COUNT) state.SkipWithError("the item Info node has an unexpected output count");
+  countSteps(state, bench, node, outputs, infoStepMinCalls(bench.depth));
+  int frame = 0;
+  for (auto _ : state) step(node, outputs, frame++);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(outputs));
+}
+BENCHMARK(BM_InfoStep)->Arg(1)->Arg(8)->Arg(64);
+
+// Every output again within the step, all walks cached: what the node costs
+// beyond the walks (the host round trips and the uncached outputs).
+void BM_InfoCachedPass(benchmark::State& state) {
+  Bench bench(static_cast<int>(state.range(0)));
+  LeafNode node(bench, "KvI_ITEM");
+  const std::size_t outputs = node.outputs().size();
+  step(node, outputs, 0);
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < outputs; ++i) benchmark::DoNotOptimize(node.evaluate(i));
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(outputs));
+}
+BENCHMARK(BM_InfoCachedPass)->Arg(1)->Arg(8)->Arg(64);
+
+// The three walks alone, called directly over the substitute host's item-info
+// service at the times the Info step samples.
+void BM_ThreeWalks(benchmark::State& state) {
+  Bench bench(static_cast<int>(state.range(0)));
+  const ItemInfoService& info = itemInfoTable();
+  Mat3 orientation, axes;
+  Mat4 world;
   int frame = 0;
   for (auto _ : state) {
-    node.newTime(frame, frame / 24.0);
-    ++frame;
-    for (std::size_t i = 0; i < outputs.size(); ++i) benchmark::DoNotOptimize(node.evaluate(i));
+    const double time = stepTime(frame++);
+    orientationChain(orientation, info, bench.leaf, time);
+    axesChain(axes, info, bench.leaf, time);
+    worldMatrixChain(world, info, bench.leaf, time);
+    benchmark::DoNotOptimize(orientation);
+    benchmark::DoNotOptimize(axes);
+    benchmark::DoNotOptimize(world);
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(outputs.size()));
 }
-BENCHMARK(BM_InfoNodeTimeStep)->Arg(1)->Arg(10);
+BENCHMARK(BM_ThreeWalks)->Arg(1)->Arg(8)->Arg(64);
 
-// A cached output requested again in the same step: the host's repeated request path.
-void BM_InfoNodeCachedOutput(benchmark::State& state) {
-  Bench bench(10);
-  HostNode node(bench.host, bench.module, "KvI_ITEM");
-  node.connectInteger("Item", static_cast<std::int32_t>(bench.leaf));
-  node.newTime(0, 0.0);
-  node.evaluate("W Pos");
-  for (auto _ : state) benchmark::DoNotOptimize(node.evaluate("W Pos"));
+// Every output of one single-value node, once per time step.
+void BM_SingleStep(benchmark::State& state, const SingleKind& kind) {
+  Bench bench(static_cast<int>(state.range(0)));
+  LeafNode node(bench, kind.server);
+  const std::size_t outputs = node.outputs().size();
+  if (static_cast<int>(outputs) != kind.outputs) state.SkipWithError("the node has an unexpected output count");
+  countSteps(state, bench, node, outputs, singleStepMinCalls(kind, bench.depth));
+  int frame = 0;
+  for (auto _ : state) step(node, outputs, frame++);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(outputs));
 }
-BENCHMARK(BM_InfoNodeCachedOutput);
-
-// A single-value node walks its chain on every request, components included.
-void BM_SingleValueNode(benchmark::State& state, const char* server, const char* output) {
-  Bench bench(10);
-  HostNode node(bench.host, bench.module, server);
-  node.connectInteger("Item", static_cast<std::int32_t>(bench.leaf));
-  node.newTime(0, 0.0);
-  for (auto _ : state) benchmark::DoNotOptimize(node.evaluate(output));
-}
-BENCHMARK_CAPTURE(BM_SingleValueNode, WorldPosition, "KvI_ITEMWP", "W Pos");
-BENCHMARK_CAPTURE(BM_SingleValueNode, WorldRotation, "KvI_ITEMWR", "W Rot");
-BENCHMARK_CAPTURE(BM_SingleValueNode, AxesRows, "KvI_ITEMMW", "W Rgt");
-BENCHMARK_CAPTURE(BM_SingleValueNode, Position, "KvI_ITEMP", "X");
+BENCHMARK_CAPTURE(BM_SingleStep, Pos, POSITION)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, Rot, ROTATION)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, Scl, SCALE)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, WPos, WORLD_POSITION)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, WRot, WORLD_ROTATION)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, MxW, AXES_ROWS)->Arg(1)->Arg(8)->Arg(64);
+BENCHMARK_CAPTURE(BM_SingleStep, Mx, ORIENTATION_ROWS)->Arg(1)->Arg(8)->Arg(64);
 
 }  // namespace
 }  // namespace kv::host

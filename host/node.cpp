@@ -86,29 +86,35 @@ void HostNode::cleanup() {
 OutputValue HostNode::evaluate(std::string_view output) const {
   const NodeOutput* found = ports_.findOutput(output);
   if (!found) throw std::out_of_range("node \"" + serverName_ + "\" has no output \"" + std::string(output) + "\"");
-  return evaluateHandle(const_cast<NodeOutput*>(found), found->type);
+  return evaluateOwn(*found);
 }
 
 OutputValue HostNode::evaluate(std::size_t index) const {
   if (index >= ports_.outputs.size()) {
     throw std::out_of_range("node \"" + serverName_ + "\" has no output " + std::to_string(index));
   }
-  const NodeOutput& found = *ports_.outputs[index];
-  return evaluateHandle(const_cast<NodeOutput*>(&found), found.type);
+  return evaluateOwn(*ports_.outputs[index]);
 }
 
 OutputValue HostNode::evaluateHandle(OutputHandle output, int type) const {
-  // The value is read by the output's own type; a handle that is none of ours
-  // gets a stand-in of the asked type.
+  for (const auto& own : ports_.outputs) {
+    if (own.get() == output) return evaluateOwn(*own);
+  }
+  // A handle that is none of ours gets a stand-in of the asked type.
   const NodeOutput foreign{type, "(other)"};
   OutputValue value;
   value.output = &foreign;
-  for (const auto& own : ports_.outputs) {
-    if (own.get() == output) value.output = own.get();
-  }
   NodalContext context = context_;
   if (handler_.evaluate) handler_.evaluate(instance_, &context, output, &value);
-  value.output = value.output == &foreign ? nullptr : value.output;
+  value.output = nullptr;
+  return value;
+}
+
+OutputValue HostNode::evaluateOwn(const NodeOutput& output) const {
+  OutputValue value;
+  value.output = &output;
+  NodalContext context = context_;
+  if (handler_.evaluate) handler_.evaluate(instance_, &context, const_cast<NodeOutput*>(&output), &value);
   return value;
 }
 

@@ -119,6 +119,8 @@ class HostNode {
 
  private:
   NodeInput& input(std::string_view name);
+  // Evaluates one of this node's outputs, read by its own type.
+  OutputValue evaluateOwn(const NodeOutput& output) const;
   void connect(std::string_view name, NodeInput::Source source, int event);
 
   ServiceHost& host_;

@@ -30,49 +30,108 @@ void scaleMat4(Mat4& out, const Vec3& s) {
 
 namespace {
 
-struct RowIn {
-  double r0, r1, r2;
+// Every element of a product is summed as (a(i,0)·b(0,j) + a(i,1)·b(1,j)) + a(i,2)·b(2,j).
+// The paired and the scalar forms round the same operations in the same order,
+// so the bits do not depend on which one ran, on the lane an element sits in,
+// nor on alignment. All of a and b is read before dst is written, since dst
+// may be a.
+#if defined(__SSE2__)
+
+// Columns 0 and 1 of b's 3×3 block as pairs, and column 2 broadcast.
+struct Block {
+  __m128d pair0, pair1, pair2;
+  __m128d third0, third1, third2;
 };
 
-// o = r × the 3×3 block whose rows are b0, b1, b2, each element summed as
-// (r0·b0 + r1·b1) + r2·b2. The paired and the scalar form round the same
-// operations in the same order, so the bits do not depend on which one ran,
-// nor on alignment. `o` may alias the row that `r` was read from.
-inline void rowTimesBlock(double* o, RowIn r, const double* b0, const double* b1, const double* b2) {
-#if defined(__SSE2__)
-  const __m128d x = _mm_set1_pd(r.r0), y = _mm_set1_pd(r.r1), z = _mm_set1_pd(r.r2);
-  const __m128d first = _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, _mm_loadu_pd(b0)), _mm_mul_pd(y, _mm_loadu_pd(b1))),
-                                   _mm_mul_pd(z, _mm_loadu_pd(b2)));
-  const __m128d third = _mm_add_sd(_mm_add_sd(_mm_mul_sd(x, _mm_load_sd(b0 + 2)), _mm_mul_sd(y, _mm_load_sd(b1 + 2))),
-                                   _mm_mul_sd(z, _mm_load_sd(b2 + 2)));
-  _mm_storeu_pd(o, first);
-  _mm_store_sd(o + 2, third);
-#else
-  o[0] = r.r0 * b0[0] + r.r1 * b1[0] + r.r2 * b2[0];
-  o[1] = r.r0 * b0[1] + r.r1 * b1[1] + r.r2 * b2[1];
-  o[2] = r.r0 * b0[2] + r.r1 * b1[2] + r.r2 * b2[2];
-#endif
+inline Block readBlock(const double* b0, const double* b1, const double* b2) {
+  return {_mm_loadu_pd(b0),   _mm_loadu_pd(b1),   _mm_loadu_pd(b2),
+          _mm_set1_pd(b0[2]), _mm_set1_pd(b1[2]), _mm_set1_pd(b2[2])};
 }
+
+// Columns 0 and 1 of a row of a times the block.
+inline __m128d firstTwo(const double* a, const Block& b) {
+  return _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(a[0]), b.pair0), _mm_mul_pd(_mm_set1_pd(a[1]), b.pair1)),
+                    _mm_mul_pd(_mm_set1_pd(a[2]), b.pair2));
+}
+
+// Column 2 of two rows of a times the block, one row per lane.
+inline __m128d thirdOfTwo(const double* lo, const double* hi, const Block& b) {
+  const __m128d x = _mm_loadh_pd(_mm_load_sd(lo), hi);
+  const __m128d y = _mm_loadh_pd(_mm_load_sd(lo + 1), hi + 1);
+  const __m128d z = _mm_loadh_pd(_mm_load_sd(lo + 2), hi + 2);
+  return _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, b.third0), _mm_mul_pd(y, b.third1)), _mm_mul_pd(z, b.third2));
+}
+
+// Column 2 of one row of a times the block, in the low lane.
+inline __m128d thirdOfOne(const double* a, const Block& b) {
+  return _mm_add_sd(_mm_add_sd(_mm_mul_sd(_mm_load_sd(a), b.third0), _mm_mul_sd(_mm_load_sd(a + 1), b.third1)),
+                    _mm_mul_sd(_mm_load_sd(a + 2), b.third2));
+}
+
+#else
+
+inline void rowTimesBlock(double* o, const double* a, const double* b0, const double* b1, const double* b2) {
+  const double r0 = a[0], r1 = a[1], r2 = a[2];
+  o[0] = r0 * b0[0] + r1 * b1[0] + r2 * b2[0];
+  o[1] = r0 * b0[1] + r1 * b1[1] + r2 * b2[1];
+  o[2] = r0 * b0[2] + r1 * b1[2] + r2 * b2[2];
+}
+
+#endif
 
 }  // namespace
 
 void mulMat3(Mat3& dst, const Mat3& a, const Mat3& b) {
-  for (int i = 0; i < 3; ++i) {
-    const RowIn r{a.at(i, 0), a.at(i, 1), a.at(i, 2)};
-    rowTimesBlock(&dst.m[3 * i], r, b.row(0), b.row(1), b.row(2));
-  }
+#if defined(__SSE2__)
+  const Block block = readBlock(b.row(0), b.row(1), b.row(2));
+  const __m128d row0 = firstTwo(a.row(0), block);
+  const __m128d row1 = firstTwo(a.row(1), block);
+  const __m128d row2 = firstTwo(a.row(2), block);
+  const __m128d third01 = thirdOfTwo(a.row(0), a.row(1), block);
+  const __m128d third2 = thirdOfOne(a.row(2), block);
+  _mm_storeu_pd(&dst.m[0], row0);
+  _mm_store_sd(&dst.m[2], third01);
+  _mm_storeu_pd(&dst.m[3], row1);
+  _mm_storeh_pd(&dst.m[5], third01);
+  _mm_storeu_pd(&dst.m[6], row2);
+  _mm_store_sd(&dst.m[8], third2);
+#else
+  // dst may be a: each row of a is read just before the same row of dst is written.
+  for (int i = 0; i < 3; ++i) rowTimesBlock(&dst.m[3 * i], a.row(i), b.row(0), b.row(1), b.row(2));
+#endif
 }
 
 void mulMat4(Mat4& dst, const Mat4& a, const Mat4& b) {
-  for (int i = 0; i < 4; ++i) {
-    const RowIn r{a.at(i, 0), a.at(i, 1), a.at(i, 2)};
-    rowTimesBlock(&dst.m[4 * i], r, b.row(0), b.row(1), b.row(2));
-  }
-  for (int j = 0; j < 3; ++j) dst.at(3, j) += b.at(3, j);
+  const double t0 = b.at(3, 0);
+  const double t1 = b.at(3, 1);
+  const double t2 = b.at(3, 2);
+  const double corner = b.at(3, 3);
+#if defined(__SSE2__)
+  const Block block = readBlock(b.row(0), b.row(1), b.row(2));
+  const __m128d row0 = firstTwo(a.row(0), block);
+  const __m128d row1 = firstTwo(a.row(1), block);
+  const __m128d row2 = firstTwo(a.row(2), block);
+  const __m128d row3 = firstTwo(a.row(3), block);
+  const __m128d third01 = thirdOfTwo(a.row(0), a.row(1), block);
+  const __m128d third23 = thirdOfTwo(a.row(2), a.row(3), block);
+  _mm_storeu_pd(&dst.m[0], row0);
+  _mm_store_sd(&dst.m[2], third01);
+  _mm_storeu_pd(&dst.m[4], row1);
+  _mm_storeh_pd(&dst.m[6], third01);
+  _mm_storeu_pd(&dst.m[8], row2);
+  _mm_store_sd(&dst.m[10], third23);
+  _mm_storeu_pd(&dst.m[12], _mm_add_pd(row3, _mm_set_pd(t1, t0)));
+  _mm_storeh_pd(&dst.m[14], _mm_add_pd(third23, _mm_set1_pd(t2)));
+#else
+  for (int i = 0; i < 4; ++i) rowTimesBlock(&dst.m[4 * i], a.row(i), b.row(0), b.row(1), b.row(2));
+  dst.at(3, 0) += t0;
+  dst.at(3, 1) += t1;
+  dst.at(3, 2) += t2;
+#endif
   dst.at(0, 3) = 0.0;
   dst.at(1, 3) = 0.0;
   dst.at(2, 3) = 0.0;
-  dst.at(3, 3) = b.at(3, 3);
+  dst.at(3, 3) = corner;
 }
 
 void rotationMat3(Mat3& out, const Vec3& hpb) {

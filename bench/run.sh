@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs every benchmark of a bench build (default build/bench), keeps Google
+# Benchmark's JSON in BUILD/results/ and prints the tables, also written to
+# BUILD/results/summary.txt. Extra arguments go to every benchmark binary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/bench}
+shift || true
+results=$build/results
+mkdir -p "$results"
+for suite in math nodes scene; do
+  echo "=== kv_${suite}_bench ==="
+  "$build/bench/kv_${suite}_bench" --benchmark_repetitions=5 --benchmark_display_aggregates_only=true \
+    --benchmark_out_format=json --benchmark_out="$results/$suite.json" "$@"
+done
+python3 bench/summarize.py "$results" | tee "$results/summary.txt"
