@@ -117,7 +117,7 @@ def single_table(found):
 
 def scene_table(found):
     rows = []
-    for arg, label in ((0, "call record off"), (1, "call record on (as scenehost eval)")):
+    for arg, label in ((0, "call record off (as scenehost eval)"), (1, "call record on")):
         entry = found.get(f"BM_SceneFrames/{arg}")
         if entry is None or "error" in entry:
             rows.append([label, "n/a", "n/a", "n/a", "n/a"])

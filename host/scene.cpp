@@ -50,7 +50,8 @@ void Channel::setKeys(std::vector<Key> keys) {
 
 Triple Channel::at(double time) const {
   if (keys_.empty()) return constant_;
-  if (time <= keys_.front().time) return keys_.front().value;
+  // A NaN time holds the first key too: it would find no key after it below.
+  if (!(time > keys_.front().time)) return keys_.front().value;
   if (time >= keys_.back().time) return keys_.back().value;
   // First key strictly after `time`; its predecessor is at or before it.
   auto after =

@@ -19,6 +19,8 @@
 #include "host/shared_library.h"
 #include "scenehost/commands.h"
 #include "scenehost/state_json.h"
+#include "scenehost/validate_groups.h"
+#include "scenehost/validate_report.h"
 
 namespace kv::scenehost {
 namespace {
@@ -62,32 +64,6 @@ std::string stateText(const host::SavedState& state) { return stateToJson(state)
 
 // A module function's error text: null is success.
 std::string resultText(const char* error) { return error ? quoted(error) : "null"; }
-
-class CheckReport {
- public:
-  explicit CheckReport(std::ostream& out) : out_(out) {}
-
-  // Prints the check's line and returns `ok`. Each line is flushed: a module
-  // that crashes the program leaves the last check it passed on screen.
-  bool check(bool ok, const std::string& what, const std::string& expected, const std::string& seen) {
-    if (ok) {
-      ++passed_;
-      out_ << "PASS " << what << ": " << seen << std::endl;
-    } else {
-      ++failed_;
-      out_ << "FAIL " << what << ": expected " << expected << ", saw " << seen << std::endl;
-    }
-    return ok;
-  }
-
-  int passed() const { return passed_; }
-  int failed() const { return failed_; }
-
- private:
-  std::ostream& out_;
-  int passed_ = 0;
-  int failed_ = 0;
-};
 
 // What the host reads before it calls anything: the exported descriptor's
 // fixed fields. False when the host would go no further.
@@ -335,25 +311,27 @@ void checkServers(CheckReport& report, const host::LoadedModule& module) {
 
 }  // namespace
 
+void checkContract(CheckReport& report, const std::string& modulePath) {
+  if (!checkDescriptor(report, modulePath)) return;
+  std::unique_ptr<host::LoadedModule> module;
+  try {
+    module = std::make_unique<host::LoadedModule>(modulePath);
+  } catch (const host::ModuleLoadError& error) {
+    report.check(false, "start-up and server table", "a non-null start-up result and a table ended by a null record",
+                 error.what());
+    return;
+  }
+  report.check(true, "start-up returns non-null", "non-null",
+               hex(reinterpret_cast<std::uintptr_t>(module->startupData()), 1));
+  report.check(true, "server table ends with a null record", "a null record",
+               "after " + count(module->servers().size(), "server"));
+  checkServers(report, *module);
+}
+
 int checkCommand(const std::string& modulePath, std::ostream& out) {
   CheckReport report(out);
   out << modulePath << ":" << std::endl;
-  if (checkDescriptor(report, modulePath)) {
-    std::unique_ptr<host::LoadedModule> module;
-    try {
-      module = std::make_unique<host::LoadedModule>(modulePath);
-    } catch (const host::ModuleLoadError& error) {
-      report.check(false, "start-up and server table", "a non-null start-up result and a table ended by a null record",
-                   error.what());
-    }
-    if (module) {
-      report.check(true, "start-up returns non-null", "non-null",
-                   hex(reinterpret_cast<std::uintptr_t>(module->startupData()), 1));
-      report.check(true, "server table ends with a null record", "a null record",
-                   "after " + count(module->servers().size(), "server"));
-      checkServers(report, *module);
-    }
-  }
+  checkContract(report, modulePath);
   out << report.passed() << " passed, " << report.failed() << " failed" << std::endl;
   return report.failed();
 }

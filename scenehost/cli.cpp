@@ -1,6 +1,7 @@
 // The command line: subcommands, their options and help texts, and the exit
 // status (0 success, 1 failure, 2 usage error).
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <map>
 #include <ostream>
@@ -20,6 +21,7 @@ drives them as the host application would, printing what every node delivers.
 commands:
   servers [MODULE]              the module's server table
   check [MODULE]                check the module against the host's contract
+  validate [MODULE] [OPTIONS]   drive the module under stress, group by group
   eval SCENE [OPTIONS]          evaluate the scene's nodes over frames
   panel SCENE NODE [ACTIONS]    open a node's panel, set values, press buttons
   save SCENE [-o OUT]           write each node's saved state into the scene file
@@ -55,6 +57,43 @@ FAIL line per check with what was expected and what was seen, then
     and leaves the handler record untouched
   - every panel opens for an instance at host interface version 4, and its
     activation returns 1 at version 3
+)HELP";
+
+constexpr const char* VALIDATE_HELP =
+    R"HELP(usage: scenehost validate [MODULE] [--level quick|standard|thorough] [--seed N]
+                         [--only GROUP[,GROUP]...]
+
+Loads MODULE (default: the module beside the program or in the folder above
+it) and drives it, through its descriptor alone, with seeded pseudo-random
+cases, group by group. Prints the seed, one PASS or FAIL line per check with
+what was expected and what was seen (for a failure, the first failing case),
+each group's counts, then "N passed, N failed". The exit status is 0 only
+when every check passed; rerun with the printed --seed to repeat a failure.
+
+groups:
+  scan         the checks of "check"; unload and load again giving the same
+               table; every node activation at every host build the service
+               names depend on, and with each required service missing
+  lifecycle    thousands of instances made and destroyed in random order, with
+               copies, loads, new time, change-ID (stale, zero and unknown
+               identifiers), panels and evaluation in any order
+  state        save, load into a fresh instance, save again: the same blocks;
+               loads of empty, truncated, repeated, unknown and random blocks
+               store exactly what they read
+  parameters   random panel sets, gets, notifications and button presses; the
+               panel then shows the saved settings, items by list number
+  evaluation   NaN, infinite, huge, subnormal values, zero scales, cameras,
+               bones whose owner is gone, hierarchies 10000 deep: one value
+               per output, finite wherever the scene is
+  threads      several threads evaluating shared instances give the values of
+               one thread
+  allocations  no heap allocation while evaluating (the counter first proves
+               that it sees the module's allocations)
+
+  --level LEVEL   quick (seconds, for sanitizer builds), standard (default) or
+                  thorough (minutes): how many cases each group runs
+  --seed N        the seed of the pseudo-random cases (default: a random one)
+  --only GROUPS   run only these groups, comma-separated
 )HELP";
 
 constexpr const char* EVAL_HELP = R"HELP(usage: scenehost eval SCENE [--module PATH] [--frames FIRST..LAST[:STEP]]
@@ -160,6 +199,47 @@ void check(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
 }
 
+void validate(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
+  const ParsedArguments parsed = parseArguments(arguments, {"--level", "--seed", "--only"});
+  if (parsed.help) {
+    out << VALIDATE_HELP;
+    return;
+  }
+  expectPositionals(parsed, 0, 1, "MODULE");
+  ValidateOptions options;
+  static const std::map<std::string, ValidateLevel> levels{
+      {"quick", ValidateLevel::Quick}, {"standard", ValidateLevel::Standard}, {"thorough", ValidateLevel::Thorough}};
+  if (const std::string level = lastValue(parsed, "--level"); !level.empty()) {
+    const auto found = levels.find(level);
+    if (found == levels.end()) throw UsageError("--level takes quick, standard or thorough, not \"" + level + "\"");
+    options.level = found->second;
+  }
+  if (const std::string seed = lastValue(parsed, "--seed"); !seed.empty()) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
+    if (error != std::errc() || end != seed.data() + seed.size()) {
+      throw UsageError("--seed takes an unsigned number, not \"" + seed + "\"");
+    }
+    options.seed = value;
+  }
+  if (const std::string only = lastValue(parsed, "--only"); !only.empty()) {
+    const std::vector<std::string>& known = validateGroups();
+    for (std::size_t start = 0; start <= only.size();) {
+      const std::size_t comma = std::min(only.find(',', start), only.size());
+      const std::string group = only.substr(start, comma - start);
+      if (std::find(known.begin(), known.end(), group) == known.end()) {
+        throw UsageError("--only takes groups of validate (see --help), not \"" + group + "\"");
+      }
+      options.groups.push_back(group);
+      start = comma + 1;
+    }
+  }
+  options.module = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
+  if (const int failed = validateCommand(options, out); failed > 0) {
+    throw SceneError(options.module + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
+  }
+}
+
 void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--plot"});
   if (parsed.help) {
@@ -227,8 +307,9 @@ void save(const std::vector<std::string>& arguments, std::ostream& out, std::ost
 
 int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   using Command = void (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
-  static const std::map<std::string, Command> commands{
-      {"servers", &servers}, {"check", &check}, {"eval", &eval}, {"panel", &panel}, {"save", &save}};
+  static const std::map<std::string, Command> commands{{"servers", &servers},   {"check", &check},
+                                                       {"validate", &validate}, {"eval", &eval},
+                                                       {"panel", &panel},       {"save", &save}};
   const std::string name = arguments.empty() ? "" : arguments[0];
   try {
     if (name == "--help" || name == "-h" || name == "help") {

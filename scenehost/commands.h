@@ -2,6 +2,7 @@
 // `err`, and throws SceneError (or a module loading error) on failure.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -22,6 +23,23 @@ void serversCommand(const std::string& modulePath, std::ostream& out);
 // host's contract, printing one PASS or FAIL line per check and then
 // "N passed, N failed". Returns the number of failed checks.
 int checkCommand(const std::string& modulePath, std::ostream& out);
+
+enum class ValidateLevel { Quick, Standard, Thorough };
+
+struct ValidateOptions {
+  std::string module;  // the module file
+  ValidateLevel level = ValidateLevel::Standard;
+  std::optional<std::uint64_t> seed;  // else one drawn at random
+  std::vector<std::string> groups;    // names from validateGroups(); empty for all
+};
+
+// The groups of `validate`, in the order they run.
+const std::vector<std::string>& validateGroups();
+
+// scenehost validate: drives the module under stress, group by group, printing
+// the seed, one PASS or FAIL line per check, each group's counts and then
+// "N passed, N failed". Returns the number of failed checks.
+int validateCommand(const ValidateOptions& options, std::ostream& out);
 
 enum class OutputFormat { Table, Csv, Json };
 

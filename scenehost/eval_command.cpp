@@ -16,6 +16,8 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   SceneFile file = loadSceneFile(options.scene);
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err);
+  // Nothing here reads the record, and it would grow with every frame.
+  placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const Evaluation evaluation = evaluateFrames(placed, frames, err);
   // The picture first, so that a failure prints nothing.

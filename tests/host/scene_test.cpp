@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -122,6 +123,8 @@ TEST(SceneTest, KeyedChannelsInterpolateLinearlyAndHoldOutside) {
   EXPECT_EQ(at(2.0), (Triple{10.0, -4.0, 1.0}));
   EXPECT_EQ(at(2.5), (Triple{10.0, -1.0, 1.0}));
   EXPECT_EQ(at(9.0), (Triple{10.0, 2.0, 1.0}));
+  // A NaN time (a host may pass one through) holds the first key rather than reading past the last.
+  EXPECT_EQ(at(std::numeric_limits<double>::quiet_NaN()), (Triple{0.0, 0.0, 1.0}));
 
   scene.setParamKeys(a, PARAM_ROTATION, {{1.0, {0.5, 0.25, 0.125}}});
   EXPECT_EQ(scene.param(a, PARAM_ROTATION, -1.0), (Triple{0.5, 0.25, 0.125}));
