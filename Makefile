@@ -1,6 +1,6 @@
 # make run:  build the module and scenehost (Linux and Windows), check the Windows
-#            files, list the module's servers, check the Linux module against the
-#            host's contract and evaluate the example arm rig over frames 0..2.
+#            files, list the module's servers, validate the Linux module (quick level)
+#            and evaluate the example arm rig over frames 0..2.
 # make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
 # make bench: a Release build of the benchmarks (kernel beside Eigen, node evaluation, a
 #            scene end to end), run with 5 repetitions; JSON and summary.txt in build/bench/results/.
@@ -20,7 +20,7 @@ run: setup
 	cmake --build --preset windows
 	ctest --preset windows --verbose
 	build/linux/scenehost/scenehost servers build/linux/KV_Info_Node.so
-	build/linux/scenehost/scenehost check build/linux/KV_Info_Node.so
+	build/linux/scenehost/scenehost validate build/linux/KV_Info_Node.so --level quick
 	build/linux/scenehost/scenehost eval scenehost/examples/arm_rig.json --frames 0..2
 
 test: setup
