@@ -126,6 +126,183 @@ PANEL = {
         step(ITEM_NODE, EVALUATE, b(200))),
 }
 
+# change_id_fuzz: the node kinds as in panel_fuzz, then steps: a node byte (odd:
+# the bone node), an action byte, the action's arguments. Identifiers (anyId):
+# 0 none, 1 a scene item by index, 4 one a node holds (0 the item node's, 1 the
+# bone node's object, 2 its bone), 6 one named earlier in the list (index, then
+# odd: its new value), 7 a raw one.
+RENAME, USE_ITEMS, SAVE_LOAD, EVALUATE_ONE, OPEN_PANEL, CONNECT_ITEM = range(6)
+BODY, ARM, EMPTY, LIGHT, CAM, ROOT, TIP, ELBOW = range(8)
+
+def cid_none():
+    return b(0)
+
+def cid_item(index):
+    return b(1, index)
+
+def cid_held(which):
+    return b(4, which)
+
+def cid_earlier(index, new):
+    return b(6, index, 1 if new else 0)
+
+def cid_raw(value):
+    return b(7, 1) + struct.pack("<I", value)
+
+def renames(*pairs):
+    return bytes([len(pairs)]) + b"".join(old + new for old, new in pairs)
+
+def load_ids(*ids):
+    return b(1) + b"".join(ids)
+
+CHANGE_ID = {
+    "rename_is_not_followed_on": panel(0x00,
+        step(ITEM_NODE, SAVE_LOAD, load_ids(cid_item(BODY))),
+        step(ITEM_NODE, OPEN_PANEL),
+        step(ITEM_NODE, RENAME, renames((cid_item(BODY), cid_item(ARM)), (cid_item(ARM), cid_item(LIGHT)))),
+        step(ITEM_NODE, USE_ITEMS),
+        step(ITEM_NODE, EVALUATE_ONE, b(2, 14)),
+        step(ITEM_NODE, RENAME, renames((cid_item(ARM), cid_item(LIGHT)), (cid_item(LIGHT), cid_item(ARM)))),
+        step(ITEM_NODE, SAVE_LOAD, b(0))),
+    "bone_owner_and_bone": panel(0x00,
+        step(BONE_NODE, SAVE_LOAD, load_ids(cid_item(BODY), cid_item(ROOT))),
+        step(BONE_NODE, OPEN_PANEL),
+        step(BONE_NODE, RENAME, renames((cid_item(ROOT), cid_item(TIP)), (cid_item(BODY), cid_item(ARM)))),
+        step(BONE_NODE, RENAME, renames((cid_item(TIP), cid_item(ELBOW)))),
+        step(BONE_NODE, USE_ITEMS),
+        step(BONE_NODE, EVALUATE_ONE, b(1, 17)),
+        step(BONE_NODE, SAVE_LOAD, b(0))),
+    "stale_zero_duplicates": panel(0x10,
+        step(ITEM_NODE, SAVE_LOAD, load_ids(cid_item(LIGHT))),
+        step(BONE_NODE, SAVE_LOAD, load_ids(cid_item(ARM), cid_item(ELBOW))),
+        step(ITEM_NODE, OPEN_PANEL),
+        step(BONE_NODE, OPEN_PANEL),
+        step(ITEM_NODE, RENAME, renames((cid_none(), cid_item(BODY)), (cid_item(LIGHT), cid_item(BODY)))),
+        step(ITEM_NODE, RENAME, renames((cid_raw(0x1000ABCD), cid_item(CAM)), (cid_held(0), cid_item(CAM)),
+                                        (cid_earlier(1, False), cid_item(BODY)))),
+        step(ITEM_NODE, RENAME, renames((cid_held(2), cid_none()), (cid_held(1), cid_raw(0x4123FFFF)))),
+        step(ITEM_NODE, RENAME, renames((cid_item(CAM), cid_earlier(0, True)))),
+        step(ITEM_NODE, USE_ITEMS),
+        step(BONE_NODE, USE_ITEMS),
+        step(BONE_NODE, SAVE_LOAD, b(0))),
+    "connected_item": panel(0x00,
+        step(ITEM_NODE, CONNECT_ITEM, b(1), cid_raw(0x30000001)),
+        step(ITEM_NODE, OPEN_PANEL),
+        step(ITEM_NODE, EVALUATE_ONE, b(0, 14)),
+        step(ITEM_NODE, RENAME, renames((cid_raw(0x30000001), cid_item(BODY)))),
+        step(ITEM_NODE, CONNECT_ITEM, b(0)),
+        step(BONE_NODE, CONNECT_ITEM, b(1), cid_item(TIP)),
+        step(BONE_NODE, EVALUATE_ONE, b(5, 16))),
+}
+
+# evaluate_fuzz: the item count, then per item its parent (0 none, k the k-th
+# earlier item), its type (0 object, 1 light, 2 camera, 3 bone, then the owner
+# among the objects), five channels (position, rotation, scaling, pivot, pivot
+# rotation: 0 default, 1 a constant triple, 2 keys) and, for a bone, whether
+# rest values follow. Then whether an item is removed, and the rounds.
+OBJECT, LIGHT_ITEM, CAMERA, BONE = range(4)
+NAN, INF, NEG_INF, HUGE, NEG_HUGE, SUBNORMAL = range(6)
+ZERO = 7
+
+def ordinary(n):  # n/4 (for a scale 1 + n/16), n in -128..127
+    return b(0, n & 0xFF)
+
+def wide(v):  # any multiple of 1/1024
+    return b(128) + struct.pack("<i", int(v * 1024))
+
+def edge(index):  # NaN inf -inf 1e300 -1e300 denorm -denorm 0 -0 1e6 -1e6 1e-3 -1e-3 max eps quarter-turn
+    return b(192 + index)
+
+def vals(*encoded):
+    return b"".join(encoded)
+
+def const(*triple):
+    return b(1) + vals(*triple)
+
+def keys(*timed):  # (time in quarters, triple)
+    return b(2, len(timed) - 2) + b"".join(b(t & 0xFF) + vals(*v) for t, v in timed)
+
+DEFAULT = b(0)
+
+def item_spec(parent, kind, position=DEFAULT, rotation=DEFAULT, scaling=DEFAULT, pivot=DEFAULT,
+              pivot_rotation=DEFAULT, owner=None, rest=None):
+    out = b(parent, kind) + (b(owner) if kind == BONE else b"")
+    out += position + rotation + scaling + pivot + pivot_rotation
+    if kind == BONE:
+        out += b(0) if rest is None else b(1) + vals(*rest[0]) + vals(*rest[1])
+    return out
+
+def eval_scene(*items, removed=None):
+    return b(len(items) - 1) + b"".join(items) + (b(0) if removed is None else b(1, removed))
+
+def time_small(eighths):
+    return b(0, eighths & 0xFF)
+
+def time_edge(index):
+    return b(192 + index)
+
+def round_(bone, kind, ids, panel_time=time_small(0), mode=0, item_input=None, time_input=None,
+           frame=int32(1), current=time_small(8), reversed_=False):
+    out = b(1 if bone else 0, kind) + b"".join(ids) + panel_time
+    out += b(mode) if 0 <= mode < 3 else b(3) + int32(mode)
+    out += b(0) if item_input is None else b(1) + item_input
+    out += b(0) if time_input is None else b(1) + time_input
+    return out + frame + current + b(1 if reversed_ else 0)
+
+TAME_RIG = eval_scene(
+    item_spec(0, OBJECT, const(ordinary(4), ordinary(8), ordinary(-12)), const(ordinary(1), ordinary(-2), ordinary(3)),
+              const(ordinary(16), ordinary(0), ordinary(-24)), const(ordinary(1), ordinary(0), ordinary(0)),
+              const(ordinary(0), ordinary(2), ordinary(0))),
+    item_spec(1, OBJECT, keys((0, (ordinary(0), ordinary(4), ordinary(0))), (8, (ordinary(40), ordinary(4), ordinary(0)))),
+              const(ordinary(0), wide(1.5707963267948966), ordinary(0)),
+              keys((0, (ordinary(-8), ordinary(-8), ordinary(-8))), (4, (ordinary(-4), ordinary(-15), ordinary(-15))))),
+    item_spec(2, LIGHT_ITEM, const(ordinary(0), ordinary(0), ordinary(20)), const(wide(1000000), edge(11), ordinary(0))),
+    item_spec(3, CAMERA, DEFAULT, const(ordinary(2), ordinary(1), ordinary(0)), const(ordinary(32), ordinary(32), ordinary(32))),
+    item_spec(1, BONE, const(ordinary(0), ordinary(4), ordinary(0)), const(edge(14), ordinary(0), ordinary(0)), owner=0,
+              rest=((ordinary(0), ordinary(4), ordinary(0)), (ordinary(1), ordinary(2), ordinary(3)))),
+    item_spec(5, BONE, const(ordinary(0), ordinary(4), ordinary(0)), const(ordinary(6), ordinary(-6), ordinary(1)), owner=0,
+              pivot_rotation=const(ordinary(1), ordinary(0), ordinary(0))))
+
+def all_kinds(bone, ids):
+    modes = [0, 1, 2, 7]
+    return b"".join(round_(bone, kind, ids, panel_time=time_small(-4), mode=modes[kind % 4],
+                           time_input=time_small(12) if kind % 3 == 0 else None, reversed_=kind % 2 == 1)
+                    for kind in range(8))
+
+EVALUATE = {
+    "item_kinds_tame_rig": TAME_RIG + all_kinds(False, [item(1)]),
+    "bone_kinds_tame_rig": TAME_RIG + all_kinds(True, [item(0), item(5)]),
+    "camera_and_light": TAME_RIG + round_(False, 0, [item(3)], mode=2) + round_(False, 6, [item(2)], mode=1)
+                        + round_(True, 0, [item(0), item(5)], item_input=item(3)),
+    "edges_everywhere": eval_scene(
+        item_spec(0, OBJECT, const(edge(NAN), edge(INF), edge(NEG_HUGE)), const(edge(HUGE), edge(SUBNORMAL), edge(15)),
+                  const(edge(ZERO), edge(13), edge(8))),
+        item_spec(1, OBJECT, DEFAULT, const(edge(INF), edge(NEG_INF), edge(NAN)), const(edge(6), edge(12), edge(5)),
+                  const(edge(NAN), edge(NAN), edge(NAN)), const(edge(NEG_INF), ordinary(0), ordinary(0))),
+        item_spec(2, BONE, owner=1, rest=((edge(NAN), edge(INF), ordinary(0)), (edge(HUGE), edge(NAN), ordinary(1))))) +
+        round_(False, 0, [item(1)], mode=1, panel_time=time_edge(NAN)) +
+        round_(True, 0, [item(1), item(2)], mode=2, current=time_edge(INF)) +
+        round_(False, 4, [item(1)], mode=2, time_input=time_edge(2)) +
+        round_(True, 5, [item(0), item(2)], mode=-5),
+    "zero_scale_and_orphans": eval_scene(
+        item_spec(0, OBJECT, scaling=const(ordinary(-16), ordinary(16), ordinary(0))),
+        item_spec(1, BONE, owner=0, scaling=const(ordinary(0), ordinary(0), ordinary(-16))),
+        item_spec(0, OBJECT),
+        item_spec(3, BONE, owner=1, position=const(ordinary(4), ordinary(0), ordinary(0))),
+        removed=2) +
+        round_(True, 0, [item(2), item(3)]) +
+        round_(True, 7, [item(0), item(1)], mode=1) +
+        round_(False, 0, [item(1)], item_input=raw_id(0x4001FFFF)) +
+        round_(False, 3, [raw_id(0x1000FFFF)]) +
+        round_(True, 6, [item(0), raw_id(0)], item_input=b(0)),
+    # A NaN time between keys once read past the end of the host's key list.
+    "nan_time_keyed": eval_scene(
+        item_spec(0, OBJECT, keys((0, (ordinary(0),) * 3), (8, (ordinary(4),) * 3)),
+                  scaling=keys((0, (ordinary(0),) * 3), (8, (ordinary(16),) * 3)))) +
+        round_(False, 1, [item(0)], current=time_edge(NAN)) +
+        round_(False, 0, [item(0)], mode=1, panel_time=time_edge(NAN), reversed_=True),
+}
+
 def scene_files():
     seeds = {path.stem: path.read_text() for path in (HERE.parent / "scenehost" / "examples").glob("*.json")}
     seeds["minimal"] = json.dumps({"items": [{"type": "object", "name": "A"}],
@@ -147,3 +324,5 @@ def write(target, seeds):
 write("saved_state_fuzz", SAVED_STATE)
 write("panel_fuzz", PANEL)
 write("scene_file_fuzz", scene_files())
+write("change_id_fuzz", CHANGE_ID)
+write("evaluate_fuzz", EVALUATE)

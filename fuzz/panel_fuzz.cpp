@@ -20,6 +20,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
 #include "fuzz/fuzz_values.h"
+#include "fuzz/node_servers.h"
 #include "fuzz/panel_checks.h"
 #include "fuzz/same_state.h"
 #include "host/host.h"
@@ -29,7 +30,6 @@
 namespace kv::fuzz {
 namespace {
 
-constexpr const char* KIND_SUFFIXES[] = {"", "P", "R", "S", "WP", "WR", "MW", "MX"};
 constexpr const char* WITHHELD_SERVICES[] = {"LW Interface Info 5", "LW Command Interface", "LWXPanel",
                                              "Instance Update"};
 
@@ -44,8 +44,8 @@ class Session {
   explicit Session(ByteReader& in) : in_(in) {
     services_.calls().setEnabled(false);
     const std::uint8_t kinds = in.byte();
-    item_ = makeNode("KvI_ITEM", kinds % 8);
-    bone_ = makeNode("KvI_BONE", (kinds >> 4) % 8);
+    item_ = makeNode(false, kinds % NODE_KINDS);
+    bone_ = makeNode(true, (kinds >> 4) % NODE_KINDS);
   }
 
   void run() {
@@ -59,10 +59,10 @@ class Session {
     bool bone = false;
   };
 
-  Node makeNode(const char* family, unsigned kind) {
+  Node makeNode(bool bone, unsigned kind) {
     Node made;
-    made.node = std::make_unique<host::HostNode>(services_, module(), std::string(family) + KIND_SUFFIXES[kind]);
-    made.bone = std::string_view(family) == "KvI_BONE";
+    made.node = std::make_unique<host::HostNode>(services_, module(), nodeServer(bone, kind));
+    made.bone = bone;
     return made;
   }
 
