@@ -21,7 +21,7 @@ struct ValidateContext {
   std::uint64_t seed;
   CheckReport& report;
 
-  // How many times more work than quick: the groups multiply their counts by it.
+  // What the groups multiply their counts by: 4 quick, 40 standard, 800 thorough.
   int scale() const;
   // A generator of its own per group, so that `--only` replays the same cases.
   std::mt19937_64 random(std::string_view group) const;
