@@ -22,6 +22,7 @@
 #include "fuzz/byte_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
+#include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "host/host.h"
 #include "nodes/instance.h"
@@ -33,11 +34,6 @@ namespace {
 using Changes = std::vector<std::pair<ItemId, ItemId>>;
 
 constexpr std::uint32_t IDS = host::blockId("IIDS");
-
-host::LoadedModule& module() {
-  static host::LoadedModule loaded(KV_MODULE_PATH);
-  return loaded;
-}
 
 // The rename rule, applied to a model of the held references: each non-zero
 // reference takes the new value of the first pair whose old value equals it,

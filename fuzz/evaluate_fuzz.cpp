@@ -23,6 +23,7 @@
 #include "fuzz/byte_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_values.h"
+#include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "host/host.h"
 
@@ -33,11 +34,6 @@ constexpr std::size_t MAX_ITEMS = 10;
 constexpr std::size_t MAX_ROUNDS = 12;
 constexpr double TAME_LIMIT = 1e6;
 constexpr double TAME_SCALE = 1e-3;
-
-host::LoadedModule& module() {
-  static host::LoadedModule loaded(KV_MODULE_PATH);
-  return loaded;
-}
 
 // A value tame enough that the module must not turn it into a NaN.
 bool tame(double value, bool scale) {

@@ -20,6 +20,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
 #include "fuzz/fuzz_values.h"
+#include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "fuzz/panel_checks.h"
 #include "fuzz/same_state.h"
@@ -32,11 +33,6 @@ namespace {
 
 constexpr const char* WITHHELD_SERVICES[] = {"LW Interface Info 5", "LW Command Interface", "LWXPanel",
                                              "Instance Update"};
-
-host::LoadedModule& module() {
-  static host::LoadedModule loaded(KV_MODULE_PATH);
-  return loaded;
-}
 
 // Scene, host and nodes of one input; members end in reverse order, nodes first.
 class Session {

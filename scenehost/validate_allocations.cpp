@@ -51,11 +51,7 @@ void validateAllocations(ValidateContext& context) {
       if (!fresh) continue;
       NodeSettings settings = *fresh;
       const ItemId item = draw.pick(items);
-      if (settings.ids.size() == 2 && host::itemTypeOf(item) == IT_BONE) {
-        settings.ids = {host::boneOwner(item), item};
-      } else {
-        settings.ids.assign(settings.ids.size(), item);
-      }
+      chooseItem(settings, item);
       settings.mode = static_cast<std::int32_t>(draw.below(3));
       settings.time = draw.uniform(0.0, 10.0);
       node->load(settingsState(settings));

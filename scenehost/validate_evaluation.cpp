@@ -152,12 +152,7 @@ class EvaluationRun {
       }
       const ItemId item = draw_.pick(items);
       NodeSettings settings = *fresh;
-      // A bone node names the owner and the bone; an item node takes any item.
-      if (settings.ids.size() == 2 && host::itemTypeOf(item) == IT_BONE) {
-        settings.ids = {host::boneOwner(item), item};
-      } else {
-        settings.ids.assign(settings.ids.size(), item);
-      }
+      chooseItem(settings, item);
       settings.mode = static_cast<std::int32_t>(draw_.below(3));
       settings.time = draw_.uniform(-2.0, 12.0);
       node->load(settingsState(settings));

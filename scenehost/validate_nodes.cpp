@@ -27,6 +27,14 @@ host::SavedState settingsState(const NodeSettings& settings) {
   return state;
 }
 
+void chooseItem(NodeSettings& settings, ItemId item) {
+  if (settings.ids.size() == 2 && host::itemTypeOf(item) == IT_BONE) {
+    settings.ids = {host::boneOwner(item), item};
+  } else {
+    settings.ids.assign(settings.ids.size(), item);
+  }
+}
+
 std::optional<NodeSettings> readSettings(const host::SavedState& state) {
   const auto is = [&](std::size_t index, std::uint32_t id, const char* token) {
     const host::StoredBlock& block = state.blocks[index];

@@ -31,6 +31,10 @@ inline constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
 inline constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
 
 host::SavedState settingsState(const NodeSettings& settings);
+// Points the settings at `item`: a bone node (two ids) takes a bone with its
+// owner; an item node, or a bone node given a non-bone, takes the item in
+// every id.
+void chooseItem(NodeSettings& settings, ItemId item);
 // The settings a saved state holds, or nullopt when it is not the three leaf
 // blocks "ids" (of u4 values), "time" (one dp) and "mode" (one i4) in order.
 std::optional<NodeSettings> readSettings(const host::SavedState& state);
