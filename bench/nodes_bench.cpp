@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/allocation_count.h"
+#include "host/allocation_counter.h"
 #include "host/host.h"
 #include "math/chains.h"
 
@@ -109,11 +109,12 @@ void step(HostNode& node, std::size_t outputs, int frame) {
 
 // The counter must see an allocation made on purpose, or its zeros would mean nothing.
 bool allocationCounterWorks() {
-  const bench::AllocationCount count;
+  AllocationCounter::arm();
   auto probe = std::make_unique<int>(1);
   int* raw = probe.get();
   benchmark::DoNotOptimize(raw);
-  return count.count() == 1;
+  AllocationCounter::disarm();
+  return AllocationCounter::all() == 1;
 }
 
 // Sets the per-step counters from one recorded step and a counted run of steps.
@@ -127,12 +128,10 @@ void countSteps(benchmark::State& state, Bench& bench, HostNode& node, std::size
   calls.setEnabled(false);
   const auto recorded = static_cast<double>(calls.size());
   calls.clear();
-  std::int64_t allocations = 0;
-  {
-    const bench::AllocationCount count;
-    for (int frame = 2; frame < 2 + COUNTED_STEPS; ++frame) step(node, outputs, frame);
-    allocations = count.count();
-  }
+  AllocationCounter::arm();
+  for (int frame = 2; frame < 2 + COUNTED_STEPS; ++frame) step(node, outputs, frame);
+  AllocationCounter::disarm();
+  const std::size_t allocations = AllocationCounter::all();
   state.counters["host_calls"] = recorded;
   state.counters["min_calls"] = minCalls;
   state.counters["allocs"] = static_cast<double>(allocations) / COUNTED_STEPS;

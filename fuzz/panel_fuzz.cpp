@@ -23,7 +23,6 @@
 #include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "fuzz/panel_checks.h"
-#include "fuzz/same_state.h"
 #include "host/host.h"
 #include "nodes/instance.h"
 #include "panel/panel_ids.h"
@@ -242,7 +241,7 @@ class Session {
         node.load(saved);
         host::SavedState again;
         node.save(again);
-        FUZZ_CHECK(sameState(again, saved), "a node saves again what it loaded from itself");
+        FUZZ_CHECK(host::sameState(again, saved), "a node saves again what it loaded from itself");
       }
     }
   }

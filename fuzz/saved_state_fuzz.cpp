@@ -18,7 +18,6 @@
 #include "fuzz/fuzz_scene.h"
 #include "fuzz/fuzz_values.h"
 #include "fuzz/panel_checks.h"
-#include "fuzz/same_state.h"
 #include "host/host.h"
 #include "panel/panel_ids.h"
 
@@ -154,13 +153,14 @@ void checkFamily(host::ServiceHost& services, const char* server, bool bone, con
   FUZZ_CHECK(first.load(stored) == nullptr, "load reports success");
   SavedState saved;
   FUZZ_CHECK(first.save(saved) == nullptr, "save reports success");
-  FUZZ_CHECK(sameState(saved, expectedResave(stored, bone ? 2 : 1)), "the node saves the settings the blocks gave");
+  FUZZ_CHECK(host::sameState(saved, expectedResave(stored, bone ? 2 : 1)),
+             "the node saves the settings the blocks gave");
 
   host::HostNode second(services, f.module, server);
   second.load(saved);
   SavedState again;
   second.save(again);
-  FUZZ_CHECK(sameState(again, saved), "saving what was loaded gives the same state");
+  FUZZ_CHECK(host::sameState(again, saved), "saving what was loaded gives the same state");
 
   checkEvaluation(first, frame, time);
   checkPanel(first, saved, bone);

@@ -1,5 +1,7 @@
 #include "host/saved_state.h"
 
+#include <bit>
+#include <cstdint>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -133,6 +135,26 @@ void StateReader::endBlock(void* data) {
   StateReader& reader = self(data);
   record(reader.calls_, [] { return std::string("load.endBlock"); });
   reader.entered_ = nullptr;
+}
+
+bool sameState(const SavedState& a, const SavedState& b) {
+  const auto sameValue = [](const StoredValue& x, const StoredValue& y) {
+    if (x.index() != y.index()) return false;
+    if (const double* d = std::get_if<double>(&x)) {
+      return std::bit_cast<std::uint64_t>(*d) == std::bit_cast<std::uint64_t>(std::get<double>(y));
+    }
+    return x == y;
+  };
+  if (a.blocks.size() != b.blocks.size()) return false;
+  for (std::size_t i = 0; i < a.blocks.size(); ++i) {
+    const StoredBlock& x = a.blocks[i];
+    const StoredBlock& y = b.blocks[i];
+    if (x.id != y.id || x.token != y.token || x.leaf != y.leaf || x.values.size() != y.values.size()) return false;
+    for (std::size_t v = 0; v < x.values.size(); ++v) {
+      if (!sameValue(x.values[v], y.values[v])) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace kv::host

@@ -68,6 +68,9 @@ struct SavedState {
   bool operator==(const SavedState&) const = default;
 };
 
+// Equal block for block, doubles bit for bit: unlike ==, a NaN equals itself.
+bool sameState(const SavedState& a, const SavedState& b);
+
 // The save-state table over a SavedState that it appends to.
 class StateWriter {
  public:

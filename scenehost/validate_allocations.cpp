@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/validate_allocation_counter.h"
+#include "host/allocation_counter.h"
 #include "scenehost/validate_groups.h"
 #include "scenehost/validate_nodes.h"
 
@@ -27,11 +27,11 @@ void validateAllocations(ValidateContext& context) {
   host::ServiceHost host(scene);
   host.calls().setEnabled(false);  // the record allocates its entries
 
-  AllocationCounter::arm();
+  host::AllocationCounter::arm();
   deliberate = ::operator new(24);
-  AllocationCounter::disarm();
+  host::AllocationCounter::disarm();
   ::operator delete(deliberate);
-  const std::size_t own = AllocationCounter::all();
+  const std::size_t own = host::AllocationCounter::all();
   report.check(own == 1, "allocations: the counter counts", "1 allocation counted for 1 made",
                std::to_string(own) + " counted");
 
@@ -40,10 +40,10 @@ void validateAllocations(ValidateContext& context) {
   for (int round = 0; round < context.scale(); ++round) {
     for (const std::string& server : servers) {
       std::string error;
-      AllocationCounter::arm();
+      host::AllocationCounter::arm();
       const auto node = tryNode(host, *context.module, server, error);
-      AllocationCounter::disarm();
-      const std::size_t aligned = AllocationCounter::aligned();
+      host::AllocationCounter::disarm();
+      const std::size_t aligned = host::AllocationCounter::aligned();
       creates.record(node && aligned >= 1, [&] {
         return server + ": " + (node ? std::to_string(aligned) + " over-aligned allocations" : error);
       });
@@ -61,12 +61,12 @@ void validateAllocations(ValidateContext& context) {
       for (int step = 0; step < 3; ++step) {
         node->newTime(step, draw.uniform(-1.0, 11.0));
         // Twice: once filling the caches, once reading them.
-        AllocationCounter::arm();
+        host::AllocationCounter::arm();
         for (int pass = 0; pass < 2; ++pass) {
           for (std::size_t output = 0; output < outputs; ++output) node->evaluate(output);
         }
-        AllocationCounter::disarm();
-        const std::size_t made = AllocationCounter::all();
+        host::AllocationCounter::disarm();
+        const std::size_t made = host::AllocationCounter::all();
         evaluations.record(made == 0, [&] {
           return server + " on " + stateText(settingsState(settings)) + " at step " + std::to_string(step) + ": " +
                  std::to_string(made) + " allocations";

@@ -1,6 +1,5 @@
 #include "scenehost/validate_nodes.h"
 
-#include <bit>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -62,24 +61,6 @@ std::optional<NodeSettings> nodeSettings(const host::HostNode& node) {
   host::SavedState state;
   if (node.save(state) != nullptr) return std::nullopt;
   return readSettings(state);
-}
-
-bool sameState(const host::SavedState& a, const host::SavedState& b) {
-  if (a.blocks.size() != b.blocks.size()) return false;
-  for (std::size_t i = 0; i < a.blocks.size(); ++i) {
-    const host::StoredBlock& x = a.blocks[i];
-    const host::StoredBlock& y = b.blocks[i];
-    if (x.id != y.id || x.token != y.token || x.leaf != y.leaf || x.values.size() != y.values.size()) return false;
-    for (std::size_t v = 0; v < x.values.size(); ++v) {
-      if (x.values[v].index() != y.values[v].index()) return false;
-      const bool same = std::holds_alternative<double>(x.values[v])
-                            ? std::bit_cast<std::uint64_t>(std::get<double>(x.values[v])) ==
-                                  std::bit_cast<std::uint64_t>(std::get<double>(y.values[v]))
-                            : x.values[v] == y.values[v];
-      if (!same) return false;
-    }
-  }
-  return true;
 }
 
 // Block IDs of random bytes are no text: shown with replacement characters.

@@ -1,6 +1,6 @@
 // What the validation groups share: the module's node servers, saved states
-// built and compared value for value, item list numbers counted from the
-// scene, and random values and scenes.
+// built and read back, item list numbers counted from the scene, and random
+// values and scenes.
 #pragma once
 
 #include <cstddef>
@@ -42,8 +42,6 @@ std::optional<NodeSettings> readSettings(const host::SavedState& state);
 // something else).
 std::optional<NodeSettings> nodeSettings(const host::HostNode& node);
 
-// Equal block for block, doubles bit for bit (a NaN equals itself).
-bool sameState(const host::SavedState& a, const host::SavedState& b);
 std::string stateText(const host::SavedState& state);
 
 // The 1-based place of `id` in the lists a panel shows (objects, lights and

@@ -98,7 +98,7 @@ class StateRun {
     callsSucceed(loadError, first->save(saved), where);
     loadError = second->load(saved);
     callsSucceed(loadError, second->save(again), where);
-    roundTrips_.record(sameState(saved, loaded) && sameState(again, saved), [&] {
+    roundTrips_.record(host::sameState(saved, loaded) && host::sameState(again, saved), [&] {
       return where + ": loaded " + stateText(loaded) + ", saved " + stateText(saved) + ", then " + stateText(again);
     });
   }
@@ -154,7 +154,7 @@ class StateRun {
     const char* loadError = node->load(stored);
     callsSucceed(loadError, node->save(saved), server + " round " + std::to_string(round));
     const host::SavedState expected = settingsState(expectedAfterLoad(before, stored));
-    hostile_.record(sameState(saved, expected), [&] {
+    hostile_.record(host::sameState(saved, expected), [&] {
       return server + " round " + std::to_string(round) + ": holding " + stateText(settingsState(before)) +
              ", loaded " + stateText(stored) + ", expected " + stateText(expected) + ", saved " + stateText(saved);
     });

@@ -50,6 +50,19 @@ TEST(SavedStateTest, WriterStoresBlocksInOrderWithTaggedValues) {
                                       "save.writeDP -1.5", "save.writeI4 2", "save.endBlock"}));
 }
 
+TEST(SavedStateTest, SameStateComparesDoublesByTheirBits) {
+  const double nan = std::nan("");
+  const SavedState withNan = SavedState{}.add(AAAA, "a", {nan, 1.0});
+  EXPECT_FALSE(withNan == withNan);  // why sameState exists
+  EXPECT_TRUE(sameState(withNan, SavedState{}.add(AAAA, "a", {nan, 1.0})));
+  EXPECT_FALSE(sameState(withNan, SavedState{}.add(AAAA, "a", {-nan, 1.0})));
+  EXPECT_FALSE(sameState(SavedState{}.add(AAAA, "a", {0.0}), SavedState{}.add(AAAA, "a", {-0.0})));
+  // The same number held as another kind, another token, or one value more, differs.
+  EXPECT_FALSE(sameState(SavedState{}.add(AAAA, "a", {1.0}), SavedState{}.add(AAAA, "a", {std::int32_t{1}})));
+  EXPECT_FALSE(sameState(SavedState{}.add(AAAA, "a", {1.0}), SavedState{}.add(AAAA, "b", {1.0})));
+  EXPECT_FALSE(sameState(SavedState{}.add(AAAA, "a", {1.0}), SavedState{}.add(AAAA, "a", {1.0, 1.0})));
+}
+
 TEST(SavedStateTest, FindBlockSkipsUnlistedBlocksAndSeesDuplicates) {
   SavedState state;
   state.add(CCCC, "c", {std::int32_t{9}})

@@ -1,32 +1,10 @@
 // Evaluation never allocates: every output of every node, through the host.
-// The counting operator new below also serves the loaded module's allocations.
-#include <atomic>
-#include <cstdlib>
-#include <new>
+// The counting operator new also serves the loaded module's allocations.
 #include <string>
 
+#include "host/allocation_counter.h"
 #include "node_fixture.h"
 #include "nodes/instance.h"
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<int> allocations{0};
-}  // namespace
-
-// The plain and the nothrow forms, with their deletes, so that every pair the
-// standard library mixes (and a sanitizer checks) stays malloc/free.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new(std::size_t size) {
-  if (void* p = operator new(size, std::nothrow)) return p;
-  throw std::bad_alloc();
-}
-// Not inlined, so that the compiler does not take free() after new for a mismatch.
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace kv::test {
 namespace {
@@ -46,13 +24,12 @@ TEST_F(NodeTest, EvaluationMakesNoAllocation) {
     n->connectScalar("Time", 0.25);
     n->newTime(1, 1.0);
     const std::size_t outputs = n->outputs().size();
-    allocations = 0;
-    counting = true;
+    host::AllocationCounter::arm();
     for (int pass = 0; pass < 2; ++pass) {
       for (std::size_t i = 0; i < outputs; ++i) n->evaluate(i);
     }
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0) << server;
+    host::AllocationCounter::disarm();
+    EXPECT_EQ(host::AllocationCounter::all(), 0u) << server;
   }
 }
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/validate_allocation_counter.h"
 #include "scenehost/validate_report.h"
 #include "scenehost_fixture.h"
 
@@ -181,26 +180,6 @@ TEST(ValidateTally, ReportsCountsAndTheFirstFailureAndFailsWhenNothingRan) {
             "FAIL c: expected all, saw no case ran\n");
   EXPECT_EQ(report.passed(), 1);
   EXPECT_EQ(report.failed(), 2);
-}
-
-// The program's operator new counts while armed, the over-aligned forms
-// apart; the allocations group's verdict rests on it.
-TEST(ValidateAllocationCounter, CountsOnlyWhileArmed) {
-  void* volatile before = ::operator new(8);
-  AllocationCounter::arm();
-  void* volatile plain = ::operator new(16);
-  void* volatile aligned = ::operator new (64, std::align_val_t{64});
-  double* volatile numbers = new double[4];
-  AllocationCounter::disarm();
-  void* volatile after = ::operator new(8);
-  EXPECT_EQ(AllocationCounter::all(), 3u);
-  EXPECT_EQ(AllocationCounter::aligned(), 1u);
-  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(aligned) % 64, 0u);
-  ::operator delete(before);
-  ::operator delete(plain);
-  ::operator delete (aligned, std::align_val_t{64});
-  ::operator delete(after);
-  delete[] numbers;
 }
 
 }  // namespace

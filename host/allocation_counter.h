@@ -1,12 +1,13 @@
 // Counts the heap allocations of the whole process, the loaded module's
-// included, while armed. The program's replacements of the global operator
-// new and delete (validate_allocation_counter.cpp) do the counting; a module
-// loaded into the program binds to them.
+// included, while armed. The replacements of the global operator new and
+// delete in allocation_counter.cpp do the counting: a program that uses the
+// counter links them (library kv_allocation_counter), and on Linux a module
+// loaded into the program binds to them too. A Windows DLL keeps its own.
 #pragma once
 
 #include <cstddef>
 
-namespace kv::scenehost {
+namespace kv::host {
 
 class AllocationCounter {
  public:
@@ -19,4 +20,4 @@ class AllocationCounter {
   static std::size_t aligned();
 };
 
-}  // namespace kv::scenehost
+}  // namespace kv::host

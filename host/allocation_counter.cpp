@@ -1,14 +1,14 @@
-// The global operator new and delete of the scenehost program, in every form
+// The global operator new and delete of a program that counts allocations, in every form
 // the standard library mixes, on malloc and free (aligned_alloc for the
 // over-aligned forms) so that a sanitizer sees matching pairs, counting while
 // the counter is armed.
-#include "scenehost/validate_allocation_counter.h"
+#include "host/allocation_counter.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
-namespace kv::scenehost {
+namespace kv::host {
 namespace {
 
 std::atomic<bool> armed{false};
@@ -54,12 +54,12 @@ void AllocationCounter::disarm() { armed.store(false); }
 std::size_t AllocationCounter::all() { return allCount.load(); }
 std::size_t AllocationCounter::aligned() { return alignedCount.load(); }
 
-}  // namespace kv::scenehost
+}  // namespace kv::host
 
-using kv::scenehost::allocate;
-using kv::scenehost::allocateAligned;
-using kv::scenehost::count;
-using kv::scenehost::releaseAligned;
+using kv::host::allocate;
+using kv::host::allocateAligned;
+using kv::host::count;
+using kv::host::releaseAligned;
 
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   count(false);
