@@ -176,6 +176,25 @@ std::string lastValue(const ParsedArguments& parsed, const std::string& name) {
   return value;
 }
 
+// The value that the option's last word names among `choices`; `chosen` stays
+// as it is when the option is absent. `takes` lists the words for the error.
+template <typename T>
+void chooseValue(const ParsedArguments& parsed, const std::string& name, const std::map<std::string, T>& choices,
+                 const char* takes, T& chosen) {
+  const std::string word = lastValue(parsed, name);
+  if (word.empty()) return;
+  const auto found = choices.find(word);
+  if (found == choices.end()) throw UsageError(name + " takes " + takes + ", not \"" + word + "\"");
+  chosen = found->second;
+}
+
+// A command that checks a module fails as a whole when one of its checks did.
+void failOnFailedChecks(const std::string& modulePath, int failed) {
+  if (failed > 0) {
+    throw SceneError(modulePath + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
+  }
+}
+
 void servers(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
   const ParsedArguments parsed = parseArguments(arguments, {});
   if (parsed.help) {
@@ -194,9 +213,7 @@ void check(const std::vector<std::string>& arguments, std::ostream& out, std::os
   }
   expectPositionals(parsed, 0, 1, "MODULE");
   const std::string path = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
-  if (const int failed = checkCommand(path, out); failed > 0) {
-    throw SceneError(path + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
-  }
+  failOnFailedChecks(path, checkCommand(path, out));
 }
 
 void validate(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
@@ -209,11 +226,7 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
   ValidateOptions options;
   static const std::map<std::string, ValidateLevel> levels{
       {"quick", ValidateLevel::Quick}, {"standard", ValidateLevel::Standard}, {"thorough", ValidateLevel::Thorough}};
-  if (const std::string level = lastValue(parsed, "--level"); !level.empty()) {
-    const auto found = levels.find(level);
-    if (found == levels.end()) throw UsageError("--level takes quick, standard or thorough, not \"" + level + "\"");
-    options.level = found->second;
-  }
+  chooseValue(parsed, "--level", levels, "quick, standard or thorough", options.level);
   if (const std::string seed = lastValue(parsed, "--seed"); !seed.empty()) {
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
@@ -235,9 +248,7 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
     }
   }
   options.module = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
-  if (const int failed = validateCommand(options, out); failed > 0) {
-    throw SceneError(options.module + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
-  }
+  failOnFailedChecks(options.module, validateCommand(options, out));
 }
 
 void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -257,11 +268,7 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   }
   static const std::map<std::string, OutputFormat> formats{
       {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
-  if (const std::string format = lastValue(parsed, "--format"); !format.empty()) {
-    const auto found = formats.find(format);
-    if (found == formats.end()) throw UsageError("--format takes table, csv or json, not \"" + format + "\"");
-    options.format = found->second;
-  }
+  chooseValue(parsed, "--format", formats, "table, csv or json", options.format);
   evalCommand(options, out, err);
 }
 
