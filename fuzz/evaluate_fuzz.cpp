@@ -1,7 +1,8 @@
 // Evaluates nodes of every kind over scenes built from the input: a hierarchy
 // of objects, lights, cameras and bones (some of whose owners are removed
 // again), each value constant or keyed, drawn from ordinary numbers and edges
-// (NaN, infinities, ±1e300, subnormals, zero scale). Then, round by round, a
+// (NaN, infinities, ±1e300, subnormals, zero scale), with parents and lists
+// that may loop. Then, round by round, a
 // node of any family and kind with any items, time mode, panel time and
 // current time, its Item and Time inputs connected or not, evaluates every
 // output. Besides the sanitizers' checks: every evaluation delivers exactly one
@@ -57,8 +58,19 @@ class FuzzedScene {
   explicit FuzzedScene(ByteReader& in) : in_(in) {
     const std::size_t count = 1 + in.choice(MAX_ITEMS);
     for (std::size_t i = 0; i < count; ++i) addItem();
+    const std::uint8_t edits = in.byte();
     // Removing an object takes its bones out of the lists; nodes may still name them.
-    if (in.byte() & 1) scene_.remove(items_[in.byte() % items_.size()]);
+    if (edits & 1) scene_.remove(items_[in.byte() % items_.size()]);
+    // Links a damaged host might hand out: a parent that may close a loop, and
+    // a list whose last item leads back into it.
+    if (edits & 2) {
+      const ItemId child = anyItem();
+      const ItemId parent = anyItem();
+      if (scene_.contains(child)) scene_.setParent(child, parent);
+    }
+    if (edits & 4) {
+      if (const ItemId back = anyItem(); scene_.contains(back)) scene_.loopListBackTo(back);
+    }
   }
 
   host::Scene& scene() { return scene_; }
@@ -66,6 +78,8 @@ class FuzzedScene {
   bool tame() const { return tame_; }
 
  private:
+  ItemId anyItem() { return items_[in_.byte() % items_.size()]; }
+
   void addItem() {
     const ItemId parent = [&]() -> ItemId {
       const std::size_t pick = in_.choice(static_cast<unsigned>(items_.size()) + 1);

@@ -199,7 +199,8 @@ CHANGE_ID = {
 # earlier item), its type (0 object, 1 light, 2 camera, 3 bone, then the owner
 # among the objects), five channels (position, rotation, scaling, pivot, pivot
 # rotation: 0 default, 1 a constant triple, 2 keys) and, for a bone, whether
-# rest values follow. Then whether an item is removed, and the rounds.
+# rest values follow. Then a byte of edits (1: an item is removed, 2: a parent is
+# set, 4: a list leads back to an item), each with its item indices; then the rounds.
 OBJECT, LIGHT_ITEM, CAMERA, BONE = range(4)
 NAN, INF, NEG_INF, HUGE, NEG_HUGE, SUBNORMAL = range(6)
 ZERO = 7
@@ -232,8 +233,13 @@ def item_spec(parent, kind, position=DEFAULT, rotation=DEFAULT, scaling=DEFAULT,
         out += b(0) if rest is None else b(1) + vals(*rest[0]) + vals(*rest[1])
     return out
 
-def eval_scene(*items, removed=None):
-    return b(len(items) - 1) + b"".join(items) + (b(0) if removed is None else b(1, removed))
+def eval_scene(*items, removed=None, parent_loop=None, list_loop=None):
+    """parent_loop: (child, parent) item indices; list_loop: the item its list leads back to."""
+    edits = (removed is not None) | (parent_loop is not None) << 1 | (list_loop is not None) << 2
+    out = b(len(items) - 1) + b"".join(items) + b(edits)
+    out += b"" if removed is None else b(removed)
+    out += b"" if parent_loop is None else b(*parent_loop)
+    return out + (b"" if list_loop is None else b(list_loop))
 
 def time_small(eighths):
     return b(0, eighths & 0xFF)
@@ -249,7 +255,7 @@ def round_(bone, kind, ids, panel_time=time_small(0), mode=0, item_input=None, t
     out += b(0) if time_input is None else b(1) + time_input
     return out + frame + current + b(1 if reversed_ else 0)
 
-TAME_RIG = eval_scene(
+TAME_RIG_ITEMS = (
     item_spec(0, OBJECT, const(ordinary(4), ordinary(8), ordinary(-12)), const(ordinary(1), ordinary(-2), ordinary(3)),
               const(ordinary(16), ordinary(0), ordinary(-24)), const(ordinary(1), ordinary(0), ordinary(0)),
               const(ordinary(0), ordinary(2), ordinary(0))),
@@ -262,6 +268,7 @@ TAME_RIG = eval_scene(
               rest=((ordinary(0), ordinary(4), ordinary(0)), (ordinary(1), ordinary(2), ordinary(3)))),
     item_spec(5, BONE, const(ordinary(0), ordinary(4), ordinary(0)), const(ordinary(6), ordinary(-6), ordinary(1)), owner=0,
               pivot_rotation=const(ordinary(1), ordinary(0), ordinary(0))))
+TAME_RIG = eval_scene(*TAME_RIG_ITEMS)
 
 def all_kinds(bone, ids):
     modes = [0, 1, 2, 7]
@@ -295,6 +302,9 @@ EVALUATE = {
         round_(False, 0, [item(1)], item_input=raw_id(0x4001FFFF)) +
         round_(False, 3, [raw_id(0x1000FFFF)]) +
         round_(True, 6, [item(0), raw_id(0)], item_input=b(0)),
+    # The rig's first object put under its own child, and the object list led back to it.
+    "looping_links": eval_scene(*TAME_RIG_ITEMS, parent_loop=(0, 1), list_loop=0) + all_kinds(False, [item(1)])
+                     + all_kinds(True, [item(0), item(5)]),
     # A NaN time between keys once read past the end of the host's key list.
     "nan_time_keyed": eval_scene(
         item_spec(0, OBJECT, keys((0, (ordinary(0),) * 3), (8, (ordinary(4),) * 3)),

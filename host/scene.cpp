@@ -248,7 +248,16 @@ ItemId Scene::next(ItemId id) const {
   if (found == position_.end()) return 0;
   const std::vector<ItemId>& items = itemTypeOf(id) == IT_BONE ? list(IT_BONE, boneOwner(id)) : list(itemTypeOf(id));
   const std::size_t following = found->second + 1;
-  return following < items.size() ? items[following] : 0;
+  if (following < items.size()) return items[following];
+  auto loop = loopsBackTo_.find(listKey(id));
+  return loop == loopsBackTo_.end() ? 0 : loop->second;
+}
+
+ItemId Scene::listKey(ItemId id) { return itemTypeOf(id) == IT_BONE ? boneOwner(id) : id & TYPE_MASK; }
+
+void Scene::loopListBackTo(ItemId id) {
+  editable(id);
+  loopsBackTo_[listKey(id)] = id;
 }
 
 ItemId Scene::parent(ItemId id) const {

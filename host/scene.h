@@ -98,6 +98,9 @@ class Scene {
   // with it. Identifiers are never handed out again. Other items keep their
   // parent fields as they were.
   void remove(ItemId id);
+  // Makes the list holding `id` go on from its last item back to `id` instead
+  // of ending, as a damaged host's list might; parent loops need only setParent.
+  void loopListBackTo(ItemId id);
 
   // The host's selection; the first element is the current item.
   void select(std::vector<ItemId> items);
@@ -126,11 +129,13 @@ class Scene {
   std::vector<ItemId>& listOf(ItemId id);
   Item& editable(ItemId id);
   void reindex(const std::vector<ItemId>& list);
+  static ItemId listKey(ItemId id);  // one value per list: the type bits, or a bone's owner
 
   std::unordered_map<ItemId, Item> items_;
   std::vector<ItemId> objects_, lights_, cameras_;
   std::unordered_map<ItemId, std::vector<ItemId>> bones_;  // by owner object
   std::unordered_map<ItemId, std::size_t> position_;       // index of each item in its list
+  std::unordered_map<ItemId, ItemId> loopsBackTo_;         // by listKey: where its last item leads
   std::vector<ItemId> selection_;
   std::vector<ItemId> selectedItems_{0};
   ItemId nextObject_ = 1, nextLight_ = 1, nextCamera_ = 1, nextBone_ = 1;

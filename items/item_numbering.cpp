@@ -1,32 +1,26 @@
 #include "items/item_numbering.h"
 
+#include "items/host_list.h"
 #include "module/host_services.h"
 
 namespace kv {
 namespace {
 
-std::int32_t countOf(const ItemInfoService& info, int type) {
-  std::int32_t count = 0;
-  for (ItemId it = info.first(type, 0); it != 0; it = info.next(it)) ++count;
-  return count;
-}
+std::int32_t countOf(const ItemInfoService& info, int type) { return listLength(info, type, 0); }
 
 // The number of `id` in one host list whose first entry is numbered `start`; 0 if absent.
 std::int32_t numberIn(const ItemInfoService& info, int type, ItemId owner, ItemId id, std::int32_t start) {
-  std::int32_t n = start;
-  for (ItemId it = info.first(type, owner); it != 0; it = info.next(it), ++n) {
-    if (it == id) return n;
-  }
-  return 0;
+  const ListWalk walk = walkList(info, type, owner, [id](ItemId it, std::int32_t) { return it == id; });
+  return walk.found != 0 ? start + walk.index : 0;
 }
 
 // The entry numbered `n` in one host list whose first entry is numbered `count`;
 // on a miss `count` is left at the number after the list.
 ItemId entryIn(const ItemInfoService& info, int type, ItemId owner, std::int32_t n, std::int32_t& count) {
-  for (ItemId it = info.first(type, owner); it != 0; it = info.next(it), ++count) {
-    if (count == n) return it;
-  }
-  return 0;
+  const std::int32_t start = count;
+  const ListWalk walk = walkList(info, type, owner, [&](ItemId, std::int32_t index) { return start + index == n; });
+  if (walk.found == 0) count = start + walk.index;
+  return walk.found;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "items/item_numbering.h"
+#include "items/link_loop.h"
 #include "math/kernel.h"
 
 namespace kv {
@@ -65,7 +66,8 @@ void orientationChain(Mat3& out, const ItemInfoService& info, ItemId item, doubl
   identityMat3(out);
   Vec3 v;
   Mat3 factor;
-  for (; item != 0; item = info.parent(item)) {
+  LinkLoopWatch loop;
+  for (; item != 0 && !loop.revisits(item); item = info.parent(item)) {
     if (!isCamera(item)) {
       scaleMat3(factor, readParam(info, item, PARAM_SCALING, time));
       applyMat3(out, factor);
@@ -88,11 +90,13 @@ void orientationChain(Mat3& out, const ItemInfoService& info, ItemId item, doubl
 // deeper than AXES_CHUNK is handled in chunks of AXES_CHUNK levels from the
 // top: before each chunk the ids are collected again by walking parent from
 // the item, so a hierarchy of any depth needs neither recursion nor memory.
+// A looping chain counts the levels walked until the loop is seen.
 void axesChain(Mat3& out, const ItemInfoService& info, ItemId item, double time) {
   identityMat3(out);
   ItemId ids[AXES_CHUNK];
   std::size_t depth = 0;
-  for (ItemId id = item; id != 0; id = info.parent(id)) {
+  LinkLoopWatch loop;
+  for (ItemId id = item; id != 0 && !loop.revisits(id); id = info.parent(id)) {
     if (depth < AXES_CHUNK) ids[depth] = id;
     ++depth;
   }
@@ -131,8 +135,10 @@ void worldStep(Mat4& acc, const ItemInfoService& info, ItemId item, double time)
 
 void worldMatrixChain(Mat4& out, const ItemInfoService& info, ItemId item, double time) {
   identityMat4(out);
+  LinkLoopWatch loop;
+  loop.revisits(item);  // the item itself starts the watch
   worldStep(out, info, item, time);
-  while ((item = info.parent(item)) != 0) {
+  while ((item = info.parent(item)) != 0 && !loop.revisits(item)) {
     const Vec3 pivot = readParam(info, item, PARAM_PIVOT, 0.0);
     for (int j = 0; j < 3; ++j) out.at(3, j) -= pivot.data()[j];
     worldStep(out, info, item, time);

@@ -19,6 +19,7 @@
 #include "items/item_numbering.h"
 #include "math/chains.h"
 #include "math/kernel.h"
+#include "math/world_rotation.h"
 #include "module/host_services.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
@@ -125,7 +126,7 @@ const Vec3& cachedWorldPos(R& record, const Sample& s) noexcept {
 // Shares `orientation` with the axis rows: whichever comes first walks the chain.
 template <InstanceRecord R>
 const Vec3& cachedWorldRot(R& record, const Sample& s) noexcept {
-  ensureCached(record, CACHE_WROT, [&] { eulerFromMatrix(cachedOrientation(record, s), record.worldRot); });
+  ensureCached(record, CACHE_WROT, [&] { worldRotation(cachedOrientation(record, s), record.worldRot); });
   return record.worldRot;
 }
 

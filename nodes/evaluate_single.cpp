@@ -3,6 +3,7 @@
 // part that the requested output names.
 #include "math/chains.h"
 #include "math/kernel.h"
+#include "math/world_rotation.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/sampling.h"
@@ -86,7 +87,7 @@ void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle o
     Mat3 orientation;
     orientationChain(orientation, *s.info, s.item, s.time);
     Vec3 rotation;
-    eulerFromMatrix(orientation, rotation);
+    worldRotation(orientation, rotation);
     return rotation;
   });
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <span>
 
+#include "items/host_list.h"
 #include "module/host_services.h"
 #include "panel/panel_access.h"
 
@@ -48,20 +49,19 @@ EntryText boneEntryText;
 int entryCount(const PopupList& list) noexcept {
   int count = 1;  // "(none)"
   if (list.info == nullptr) return count;
-  for (const ListSection& section : list.sections) {
-    for (ItemId it = list.info->first(section.itemType, list.owner); it != 0; it = list.info->next(it)) ++count;
-  }
+  for (const ListSection& section : list.sections) count += listLength(*list.info, section.itemType, list.owner);
   return count;
 }
 
 // The entry at `index` (from 1), or none past the end.
 ListEntry entryAt(const PopupList& list, int index) noexcept {
   if (list.info == nullptr) return {};
-  int count = 1;
+  int start = 1;
   for (const ListSection& section : list.sections) {
-    for (ItemId it = list.info->first(section.itemType, list.owner); it != 0; it = list.info->next(it), ++count) {
-      if (count == index) return {it, section.icon};
-    }
+    const ListWalk walk = walkList(*list.info, section.itemType, list.owner,
+                                   [&](ItemId, std::int32_t at) { return start + at == index; });
+    if (walk.found != 0) return {walk.found, section.icon};
+    start += walk.index;
   }
   return {};
 }

@@ -1,7 +1,7 @@
 // The evaluation group: every output of every node over scenes with awkward
 // but finite values (zero and negative scales, subnormal and tiny numbers,
 // cameras under bones, hierarchies 10,000 levels deep, bones whose owner is
-// gone) must be finite; over NaN, infinite and huge values every evaluation
+// gone, parents and lists that loop) must be finite; over NaN, infinite and huge values every evaluation
 // must still deliver exactly one value.
 #include <array>
 #include <cmath>
@@ -63,6 +63,11 @@ class EvaluationRun {
       Tally tally;
       withScene(deepScene(), tally, true, "hierarchy 10000 deep");
       tally.report(r, "evaluation: hierarchies 10000 objects and 3000 bones deep", finiteOutputs, "evaluation");
+    }
+    {
+      Tally tally;
+      for (int scene = 0; scene < 4 * context_.scale(); ++scene) withScene(loopedScene(), tally, true, "looped scene");
+      tally.report(r, "evaluation: parents and item lists that loop", finiteOutputs, "evaluation");
     }
     {
       Tally tally;
@@ -137,6 +142,26 @@ class EvaluationRun {
         scene.setRest(bone, PARAM_POSITION, {0.0, draw_.uniform(0, 1), 0.0});
       }
       scene.addCamera("Camera", bone);
+    };
+  }
+
+  // Links a damaged host might hand out: items that are their own or each
+  // other's ancestors, and lists whose last item leads back into them. Loading
+  // a node walks the lists, evaluating it the parents.
+  Build loopedScene() {
+    return [this](host::Scene& scene) {
+      buildRandomScene(scene, draw_, 8);
+      const std::vector<ItemId> items = sceneItems(scene);
+      for (std::size_t i = 0, loops = 1 + draw_.below(3); i < loops; ++i) {
+        scene.setParent(draw_.pick(items), draw_.pick(items));
+      }
+      for (const int type : {IT_OBJECT, IT_LIGHT, IT_CAMERA}) {
+        if (draw_.chance(0.5)) scene.loopListBackTo(draw_.pick(scene.list(type)));
+      }
+      for (const ItemId object : scene.list(IT_OBJECT)) {
+        const std::vector<ItemId>& bones = scene.list(IT_BONE, object);
+        if (!bones.empty() && draw_.chance(0.5)) scene.loopListBackTo(draw_.pick(bones));
+      }
     };
   }
 

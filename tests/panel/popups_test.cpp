@@ -95,6 +95,36 @@ TEST_F(PopupTest, EachNameFunctionKeepsItsOwnText) {
   EXPECT_EQ(std::string(bone2), entry(161, 152, "A2"));
 }
 
+// Lists whose last item leads back to their first, as a damaged host's may:
+// each item is listed, counted and numbered once, and lookups by number end.
+TEST_F(PopupTest, LoopingListsShowEachItemOnce) {
+  scene.loopListBackTo(A);
+  scene.loopListBackTo(A1);
+  auto n = node(ITEM_SERVER);
+  host::HostPanel* panel = n->openPanel();
+  EXPECT_EQ(panel->popupCount(CTL_ITEM), 7);
+  EXPECT_EQ(panel->popupEntries(CTL_ITEM),
+            (std::vector<std::string>{"(none)", entry(160, 152, "A"), entry(160, 152, "B"), entry(160, 152, "C"),
+                                      entry(162, 152, "L1"), entry(162, 152, "L2"), entry(163, 152, "K")}));
+  EXPECT_EQ(panel->popupName(CTL_ITEM, 8), "");
+  panel->set(CTL_ITEM, 6);
+  EXPECT_EQ(itemRecord(*n).item, K);
+  EXPECT_EQ(itemRecord(*n).itemListNumber, 6);
+
+  auto bone = node(BONE_SERVER);
+  host::HostPanel* bonePanel = bone->openPanel();
+  bonePanel->set(CTL_ITEM, 1);
+  EXPECT_EQ(bonePanel->popupEntries(CTL_BONE),
+            (std::vector<std::string>{"(none)", entry(161, 152, "A1"), entry(161, 152, "A2")}));
+  bonePanel->set(CTL_BONE, 2);
+  EXPECT_EQ(boneRecord(*bone).bone, A2);
+
+  // A loop back into the middle of the list still counts each item once.
+  scene.loopListBackTo(B);
+  EXPECT_EQ(panel->popupCount(CTL_ITEM), 7);
+  EXPECT_EQ(panel->popupName(CTL_ITEM, 3), entry(160, 152, "C"));
+}
+
 TEST(IconColorCode, MapsHostColoursToPanelCodes) {
   EXPECT_EQ(iconColorCode(0), 152u);
   EXPECT_EQ(iconColorCode(3), 155u);

@@ -1,0 +1,43 @@
+// Walks over one of the host's item lists (first(type, owner), then next until
+// 0) that end even when the list loops back on itself.
+#pragma once
+
+#include <cstdint>
+
+#include "items/link_loop.h"
+#include "module/host_api.h"
+
+namespace kv {
+
+struct ListWalk {
+  ItemId found = 0;        // the entry the walk stopped at, or 0
+  std::int32_t index = 0;  // its place from 0; when none, the number of distinct entries
+};
+
+// The number of distinct entries of a list seen to loop with `loopLength` items
+// after `visited` entries: those before the loop, found by a second walk, and
+// the loop's own. A host whose second answers differ still gets a bounded walk.
+std::int32_t distinctEntries(const ItemInfoService& info, int itemType, ItemId owner, std::uint32_t loopLength,
+                             std::int32_t visited);
+
+// Visits the entries in host order until `stop(entry, index)` returns true. A
+// looping list ends at the first revisit seen; only then are host calls made
+// beyond the walk itself, to count the distinct entries. Entries past those of
+// a looping list may reach `stop` as repeats before the loop is seen.
+template <class Stop>
+ListWalk walkList(const ItemInfoService& info, int itemType, ItemId owner, Stop stop) {
+  LinkLoopWatch loop;
+  std::int32_t index = 0;
+  for (ItemId it = info.first(itemType, owner); it != 0; it = info.next(it), ++index) {
+    if (loop.revisits(it)) return {0, distinctEntries(info, itemType, owner, loop.loopLength(), index)};
+    if (stop(it, index)) return {it, index};
+  }
+  return {0, index};
+}
+
+// The number of distinct entries of the list.
+inline std::int32_t listLength(const ItemInfoService& info, int itemType, ItemId owner) {
+  return walkList(info, itemType, owner, [](ItemId, std::int32_t) { return false; }).index;
+}
+
+}  // namespace kv
