@@ -26,13 +26,13 @@ std::int32_t distinctEntries(const ItemInfoService& info, int itemType, ItemId o
 // a looping list may reach `stop` as repeats before the loop is seen.
 template <class Stop>
 ListWalk walkList(const ItemInfoService& info, int itemType, ItemId owner, Stop stop) {
-  LinkLoopWatch loop;
+  ItemId it = info.first(itemType, owner);
+  LinkLoopWatch loop(it);
   std::int32_t index = 0;
-  for (ItemId it = info.first(itemType, owner); it != 0; it = info.next(it), ++index) {
-    if (loop.revisits(it)) return {0, distinctEntries(info, itemType, owner, loop.loopLength(), index)};
+  for (; it != 0; it = loop.follow(info.next(it)), ++index) {
     if (stop(it, index)) return {it, index};
   }
-  return {0, index};
+  return {0, loop.looped() ? distinctEntries(info, itemType, owner, loop.loopLength(), index) : index};
 }
 
 // The number of distinct entries of the list.

@@ -66,8 +66,8 @@ void orientationChain(Mat3& out, const ItemInfoService& info, ItemId item, doubl
   identityMat3(out);
   Vec3 v;
   Mat3 factor;
-  LinkLoopWatch loop;
-  for (; item != 0 && !loop.revisits(item); item = info.parent(item)) {
+  LinkLoopWatch loop(item);
+  for (; item != 0; item = loop.follow(info.parent(item))) {
     if (!isCamera(item)) {
       scaleMat3(factor, readParam(info, item, PARAM_SCALING, time));
       applyMat3(out, factor);
@@ -95,8 +95,8 @@ void axesChain(Mat3& out, const ItemInfoService& info, ItemId item, double time)
   identityMat3(out);
   ItemId ids[AXES_CHUNK];
   std::size_t depth = 0;
-  LinkLoopWatch loop;
-  for (ItemId id = item; id != 0 && !loop.revisits(id); id = info.parent(id)) {
+  LinkLoopWatch loop(item);
+  for (ItemId id = item; id != 0; id = loop.follow(info.parent(id))) {
     if (depth < AXES_CHUNK) ids[depth] = id;
     ++depth;
   }
@@ -135,10 +135,9 @@ void worldStep(Mat4& acc, const ItemInfoService& info, ItemId item, double time)
 
 void worldMatrixChain(Mat4& out, const ItemInfoService& info, ItemId item, double time) {
   identityMat4(out);
-  LinkLoopWatch loop;
-  loop.revisits(item);  // the item itself starts the watch
+  LinkLoopWatch loop(item);
   worldStep(out, info, item, time);
-  while ((item = info.parent(item)) != 0 && !loop.revisits(item)) {
+  while ((item = loop.follow(info.parent(item))) != 0) {
     const Vec3 pivot = readParam(info, item, PARAM_PIVOT, 0.0);
     for (int j = 0; j < 3; ++j) out.at(3, j) -= pivot.data()[j];
     worldStep(out, info, item, time);
