@@ -28,7 +28,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/child_under_pivot.svg DESTINATION docs)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME KV_Info_Node)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME KV_Info_Node-${PROJECT_VERSION}-win32)
+set(kv_zip_name KV_Info_Node-${PROJECT_VERSION}-win32)
+set(CPACK_PACKAGE_FILE_NAME ${kv_zip_name})
 include(CPack)
 
 # The zip as make package builds it, into a folder of its own, then its listing,
@@ -38,7 +39,7 @@ add_test(NAME release_zip_build
          COMMAND ${CMAKE_CPACK_COMMAND} -G ZIP --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -B ${kv_zip_dir})
 set_tests_properties(release_zip_build PROPERTIES FIXTURES_SETUP release_zip)
 add_test(NAME release_zip_check
-         COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_release_zip.sh ${kv_zip_dir}/${CPACK_PACKAGE_FILE_NAME}.zip
+         COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_release_zip.sh ${kv_zip_dir}/${kv_zip_name}.zip
                  ${PROJECT_SOURCE_DIR}/scenehost/examples ${CMAKE_CROSSCOMPILING_EMULATOR})
 set_tests_properties(release_zip_check PROPERTIES
   FIXTURES_REQUIRED release_zip
