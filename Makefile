@@ -1,14 +1,18 @@
 # make run:  build the module and scenehost (Linux and Windows), check the Windows
 #            files, list the module's servers, validate the Linux module (quick level)
-#            and evaluate the example arm rig over frames 0..2.
+#            and evaluate the example arm rig over frames 0..2; ends by drawing the rig's
+#            paths into build/plots/arm_rig.svg and printing where that and KV_Info_Node.p are.
 # make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
 # make bench: a Release build of the benchmarks (kernel beside Eigen, node evaluation, a
 #            scene end to end), run with 5 repetitions; JSON and summary.txt in build/bench/results/.
+# make package: the release zip build/windows/KV_Info_Node-<version>-win32.zip (CPack, windows build),
+#            then the test of a zip packed the same way (listing, files, programs under the runner).
+# make picture: redraws docs/child_under_pivot.svg, the node reference's picture, with the Linux build.
 
 TEST_PRESETS := linux linux32 asan tsan windows
 SOURCE_DIRS := module items math nodes panel host scenehost tests bench fuzz
 
-.PHONY: run test bench setup format tidy
+.PHONY: run test bench package picture setup format tidy
 
 setup:
 	@bash scripts/setup.sh
@@ -22,6 +26,11 @@ run: setup
 	build/linux/scenehost/scenehost servers build/linux/KV_Info_Node.so
 	build/linux/scenehost/scenehost validate build/linux/KV_Info_Node.so --level quick
 	build/linux/scenehost/scenehost eval scenehost/examples/arm_rig.json --frames 0..2
+	mkdir -p build/plots
+	build/linux/scenehost/scenehost eval scenehost/examples/arm_rig.json --frames 0..48:2 \
+	  --plot build/plots/arm_rig.svg >/dev/null
+	@echo "plot of the example scene: $(CURDIR)/build/plots/arm_rig.svg"
+	@echo "plug-in file: $(CURDIR)/build/windows/KV_Info_Node.p"
 
 test: setup
 	@set -e; for preset in $(TEST_PRESETS); do \
@@ -39,6 +48,17 @@ bench: setup
 	cmake --preset bench
 	cmake --build --preset bench
 	bash bench/run.sh build/bench
+
+package: setup
+	cmake --preset windows
+	cmake --build --preset windows
+	cd build/windows && cpack -G ZIP
+	ctest --preset windows -R '^release_zip_'
+
+picture: setup
+	cmake --preset linux
+	cmake --build --preset linux --target scenehost
+	build/linux/scenehost/scenehost eval scenehost/examples/pivoted_child.json --plot docs/child_under_pivot.svg
 
 format:
 	find $(SOURCE_DIRS) -name '*.h' -o -name '*.cpp' | xargs -r clang-format -i

@@ -12,18 +12,52 @@ import sys
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 
+class UnreadableResults(Exception):
+    pass
+
+
+def without_stray_commas(text):
+    """The JSON text with every comma dropped that is followed, after blanks,
+    by another comma or a closing bracket. Google Benchmark 1.7.1 writes such
+    commas after "time_unit" of some entries; strings are left as they are."""
+    kept, in_string, escaped = [], False, False
+    for i, c in enumerate(text):
+        if in_string:
+            in_string = escaped or c != '"'
+            escaped = not escaped and c == "\\"
+        elif c == '"':
+            in_string = True
+        elif c == "," and text[i + 1:].lstrip()[:1] in (",", "}", "]"):
+            continue
+        kept.append(c)
+    return "".join(kept)
+
+
+def read_results(path):
+    try:
+        data = json.loads(without_stray_commas(path.read_text()))
+        if not isinstance(data.get("benchmarks"), list):
+            raise ValueError('no "benchmarks" list')
+        return data
+    except (OSError, UnicodeDecodeError, ValueError, AttributeError) as e:
+        raise UnreadableResults(f"{path}: not a readable Google Benchmark result file: {e}") from None
+
+
 def medians(path):
     """run_name -> the median aggregate entry of that benchmark, with its
     standard deviation's CPU time added as "cpu_stddev"."""
-    data = json.loads(path.read_text())
+    data = read_results(path)
     found, spread = {}, {}
-    for entry in data["benchmarks"]:
-        if entry.get("error_occurred"):
-            found[entry["run_name"]] = {"error": entry.get("error_message", "error")}
-        elif entry.get("run_type") == "aggregate" and entry.get("aggregate_name") == "median":
-            found[entry["run_name"]] = dict(entry)
-        elif entry.get("run_type") == "aggregate" and entry.get("aggregate_name") == "stddev":
-            spread[entry["run_name"]] = entry["cpu_time"]
+    try:
+        for entry in data["benchmarks"]:
+            if entry.get("error_occurred"):
+                found[entry["run_name"]] = {"error": entry.get("error_message", "error")}
+            elif entry.get("run_type") == "aggregate" and entry.get("aggregate_name") == "median":
+                found[entry["run_name"]] = dict(entry)
+            elif entry.get("run_type") == "aggregate" and entry.get("aggregate_name") == "stddev":
+                spread[entry["run_name"]] = entry["cpu_time"]
+    except (KeyError, TypeError, AttributeError) as e:
+        raise UnreadableResults(f"{path}: a benchmark entry lacks {e}") from None
     for name, entry in found.items():
         if name in spread:
             entry["cpu_stddev"] = spread[name]
@@ -129,9 +163,12 @@ def scene_table(found):
 
 def main():
     folder = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "build/bench/results")
-    context, math = medians(folder / "math.json")
-    _, nodes = medians(folder / "nodes.json")
-    _, scene = medians(folder / "scene.json")
+    try:
+        context, math = medians(folder / "math.json")
+        _, nodes = medians(folder / "nodes.json")
+        _, scene = medians(folder / "scene.json")
+    except UnreadableResults as e:
+        sys.exit(f"summarize.py: {e}")
     print(f"Benchmarks: medians of the repetitions, CPU time. Host: {context.get('host_name', '?')}, "
           f"{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
           f"load average {', '.join(f'{x:.2f}' for x in context.get('load_avg', []))}.")

@@ -4,7 +4,7 @@ if(WIN32)
   find_program(KV_PYTHON3 python3 REQUIRED)
   add_test(NAME plugin_file_check
     COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_plugin_file.sh $<TARGET_FILE:KV_Info_Node>)
-  set_tests_properties(plugin_file_check PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP};PYTHON3=${KV_PYTHON3}")
+  set_tests_properties(plugin_file_check PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP};PYTHON3=${KV_PYTHON3};VERSION=${PROJECT_VERSION}")
   # The substitute host's program must start on a machine without the MinGW runtime.
   if(TARGET scenehost)
     add_test(NAME program_file_check

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ g++-multilib
+  make cmake ninja-build g++ g++-multilib
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   qemu-user-static python3 gnuplot-nox clang clang-format clang-tidy libclang-rt-14-dev

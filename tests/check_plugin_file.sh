@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Checks the Windows plug-in file as the host loads it: a 32-bit x86 DLL that
 # calls itself KV_Info_Node.p, exports the module descriptor alone, needs no
-# DLL beyond the system's, and carries the expected version resource.
-# Usage: check_plugin_file.sh FILE   (OBJDUMP and PYTHON3 may name the tools)
+# DLL beyond the system's, and carries the version resource of VERSION.
+# Usage: VERSION=A.B.C.D check_plugin_file.sh FILE   (OBJDUMP and PYTHON3 may name the tools)
 set -uo pipefail
 
-file=${1:?usage: check_plugin_file.sh FILE}
+file=${1:?usage: VERSION=A.B.C.D check_plugin_file.sh FILE}
+expected_version=${VERSION:?VERSION must give the expected file version, A.B.C.D}
 python3=${PYTHON3:-python3}
 here=$(dirname "$0")
 
@@ -25,8 +26,8 @@ check_system_imports
 
 version=$("$python3" "$here/pe_version_info.py" "$file")
 check "version resource readable" "0" "$?"
-check "fixed file version" "yes" "$(grep -qx 'fixed FileVersion 0.1.1.5' <<<"$version" && echo yes || echo no)"
-check "string FileVersion" "0.1.1.5" "$(sed -n 's/^string 041103a4 FileVersion=//p' <<<"$version")"
+check "fixed file version" "$expected_version" "$(sed -n 's/^fixed FileVersion //p' <<<"$version")"
+check "string FileVersion" "$expected_version" "$(sed -n 's/^string 041103a4 FileVersion=//p' <<<"$version")"
 check "string FileDescription" "Lightwave3D Plugin" \
   "$(sed -n 's/^string 041103a4 FileDescription=//p' <<<"$version")"
 check "translation" "0411 932" "$(sed -n 's/^translation //p' <<<"$version" | paste -sd,)"
