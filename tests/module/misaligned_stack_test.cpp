@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -145,6 +146,13 @@ bool sameBits(const OutputValue& a, const OutputValue& b) {
          std::memcmp(&a.scalar, &b.scalar, sizeof a.scalar) == 0 && a.integer == b.integer;
 }
 
+std::string shown(const OutputValue& v) {
+  char text[160];
+  std::snprintf(text, sizeof text, "(%.17g, %.17g, %.17g) %.17g %d", v.vector[0], v.vector[1], v.vector[2], v.scalar,
+                static_cast<int>(v.integer));
+  return text;
+}
+
 class HostState : public ::testing::TestWithParam<std::tuple<std::uint32_t, FpCase>> {
  protected:
   Scene scene;
@@ -226,7 +234,7 @@ TEST_P(HostState, ActivationAndEvaluationGiveThePlainResults) {
       entered.output = static_cast<const NodeOutput*>(output.handle);
       NodalContext context = node.context();
       enter(node.handler().evaluate, node.instance(), &context, output.handle, &entered);
-      EXPECT_TRUE(sameBits(plain, entered)) << output.name;
+      EXPECT_TRUE(sameBits(plain, entered)) << output.name << ": " << shown(entered) << " instead of " << shown(plain);
     }
   }
 }
