@@ -11,12 +11,18 @@
 #if defined(__i386__)
 
 // Calls fn(a, b, c, d) with the stack pointer at `offset` bytes below a 16-byte boundary.
+// The assembler name is given, as Windows would prefix an underscore.
 extern "C" std::uintptr_t kvCallMisaligned(std::uintptr_t fn, std::uintptr_t a, std::uintptr_t b, std::uintptr_t c,
-                                           std::uintptr_t d, std::uint32_t offset);
+                                           std::uintptr_t d, std::uint32_t offset) asm("kvCallMisaligned");
+#ifdef __ELF__
+#define KV_ELF_ONLY(directive) directive "\n"
+#else
+#define KV_ELF_ONLY(directive)
+#endif
 asm(R"(
   .text
   .globl kvCallMisaligned
-  .type kvCallMisaligned, @function
+)" KV_ELF_ONLY(".type kvCallMisaligned, @function") R"(
 kvCallMisaligned:
   pushl %ebp
   movl %esp, %ebp
@@ -32,8 +38,7 @@ kvCallMisaligned:
   movl %ebp, %esp
   popl %ebp
   ret
-  .size kvCallMisaligned, .-kvCallMisaligned
-)");
+)" KV_ELF_ONLY(".size kvCallMisaligned, .-kvCallMisaligned"));
 
 namespace kv::host {
 namespace {
