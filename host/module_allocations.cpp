@@ -2,25 +2,26 @@
 
 #ifdef _WIN32
 
+#include <malloc.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 
 #include "host/allocation_counter.h"
 
 namespace kv::host {
 namespace {
 
-// The C runtime's allocating functions; each wrapper counts, then calls the
-// runtime's own through the address the import entry held.
+// The C runtime's allocating functions that the module imports (objdump -p
+// lists them); each wrapper counts, then calls the runtime's own through the
+// address the import entry held.
 struct Original {
   void* (*malloc)(std::size_t) = nullptr;
   void* (*calloc)(std::size_t, std::size_t) = nullptr;
   void* (*realloc)(void*, std::size_t) = nullptr;
   void* (*alignedMalloc)(std::size_t, std::size_t) = nullptr;
-  void* (*alignedRealloc)(void*, std::size_t, std::size_t) = nullptr;
+  char* (*strdup)(const char*) = nullptr;
 } original;
 
 void* countedMalloc(std::size_t size) {
@@ -39,9 +40,9 @@ void* countedAlignedMalloc(std::size_t size, std::size_t alignment) {
   AllocationCounter::count(true);
   return original.alignedMalloc(size, alignment);
 }
-void* countedAlignedRealloc(void* p, std::size_t size, std::size_t alignment) {
-  AllocationCounter::count(true);
-  return original.alignedRealloc(p, size, alignment);
+char* countedStrdup(const char* text) {
+  AllocationCounter::count(false);
+  return original.strdup(text);
 }
 
 struct Entry {
@@ -56,8 +57,7 @@ const Entry ENTRIES[] = {
     {"realloc", reinterpret_cast<void*>(countedRealloc), reinterpret_cast<void**>(&original.realloc)},
     {"_aligned_malloc", reinterpret_cast<void*>(countedAlignedMalloc),
      reinterpret_cast<void**>(&original.alignedMalloc)},
-    {"_aligned_realloc", reinterpret_cast<void*>(countedAlignedRealloc),
-     reinterpret_cast<void**>(&original.alignedRealloc)},
+    {"_strdup", reinterpret_cast<void*>(countedStrdup), reinterpret_cast<void**>(&original.strdup)},
 };
 
 void writeEntry(void** slot, void* value) {

@@ -110,7 +110,9 @@ constexpr std::array<ActivateFunc, MAX_SERVERS> activations(std::index_sequence<
 
 #ifdef _WIN32
 void* openReal() { return LoadLibraryA(KV_REAL_MODULE_PATH); }
-void* findDescriptor() { return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), "_mod_descrip")); }
+void* findDescriptor() {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), "_mod_descrip"));
+}
 void closeReal() { FreeLibrary(static_cast<HMODULE>(library)); }
 #else
 void* openReal() { return dlopen(KV_REAL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL); }
