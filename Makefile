@@ -33,16 +33,19 @@ run: setup
 	@echo "plug-in file: $(CURDIR)/build/windows/KV_Info_Node.p"
 
 test: setup
+	@bash scripts/timed-stages.sh build/stage-times.txt
 	@set -e; for preset in $(TEST_PRESETS); do \
 	  echo "=== build $$preset: configure ==="; \
-	  cmake --preset $$preset; \
+	  bash scripts/timed-stages.sh build/stage-times.txt "$$preset configure" cmake --preset $$preset; \
 	  echo "=== build $$preset: compile ==="; \
-	  cmake --build --preset $$preset; \
+	  bash scripts/timed-stages.sh build/stage-times.txt "$$preset compile" cmake --build --preset $$preset; \
 	  echo "=== build $$preset: test ==="; \
-	  ctest --preset $$preset; \
+	  bash scripts/timed-stages.sh build/stage-times.txt "$$preset test" ctest --preset $$preset; \
 	done
 	@echo "=== build fuzz: bounded fuzzing of the module's inputs ==="
-	@bash fuzz/smoke.sh build/fuzz
+	@bash scripts/timed-stages.sh build/stage-times.txt "fuzz build and run" bash fuzz/smoke.sh build/fuzz
+	@echo "=== stage times ==="
+	@cat build/stage-times.txt
 
 bench: setup
 	cmake --preset bench

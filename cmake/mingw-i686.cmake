@@ -22,3 +22,6 @@ set(CMAKE_CXX_FLAGS_INIT "${KV_I686_FLAGS}")
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 endforeach()
+
+# The tests run the Windows programs under Wine (scripts/setup.sh prepares it).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

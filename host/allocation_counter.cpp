@@ -15,12 +15,6 @@ std::atomic<bool> armed{false};
 std::atomic<std::size_t> allCount{0};
 std::atomic<std::size_t> alignedCount{0};
 
-void count(bool overAligned) {
-  if (!armed.load(std::memory_order_relaxed)) return;
-  allCount.fetch_add(1, std::memory_order_relaxed);
-  if (overAligned) alignedCount.fetch_add(1, std::memory_order_relaxed);
-}
-
 void* allocate(std::size_t size) noexcept { return std::malloc(size == 0 ? 1 : size); }
 
 // The over-aligned forms have their own pair of functions on Windows.
@@ -54,15 +48,21 @@ void AllocationCounter::disarm() { armed.store(false); }
 std::size_t AllocationCounter::all() { return allCount.load(); }
 std::size_t AllocationCounter::aligned() { return alignedCount.load(); }
 
+void AllocationCounter::count(bool overAligned) {
+  if (!armed.load(std::memory_order_relaxed)) return;
+  allCount.fetch_add(1, std::memory_order_relaxed);
+  if (overAligned) alignedCount.fetch_add(1, std::memory_order_relaxed);
+}
+
 }  // namespace kv::host
 
 using kv::host::allocate;
 using kv::host::allocateAligned;
-using kv::host::count;
+using kv::host::AllocationCounter;
 using kv::host::releaseAligned;
 
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  count(false);
+  AllocationCounter::count(false);
   return allocate(size);
 }
 void* operator new(std::size_t size) {
@@ -70,7 +70,7 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  count(true);
+  AllocationCounter::count(true);
   return allocateAligned(size, static_cast<std::size_t>(alignment));
 }
 void* operator new(std::size_t size, std::align_val_t alignment) {

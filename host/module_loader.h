@@ -54,6 +54,8 @@ class LoadedModule {
   const std::string& path() const { return path_; }
   const ModuleDescriptor& descriptor() const { return *descriptor_; }
   void* startupData() const { return startupData_; }
+  // The open library, as the system's loader knows it.
+  void* library() const { return library_; }
   const std::vector<ServerInfo>& servers() const { return servers_; }
   // The server of that class and name, or null.
   const ServerInfo* find(std::string_view className, std::string_view name) const;

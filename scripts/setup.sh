@@ -1,28 +1,62 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12; does nothing when all is there.
+# Besides Debian packages it changes nothing on the machine: the qemu that runs
+# 32-bit Wine and the Wine prefix live in the repository's cache folder .cache/.
 set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cache=${KV_CACHE_DIR:-$root/.cache}
 
 packages=(
   make cmake ninja-build g++ g++-multilib
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   qemu-user-static python3 gnuplot-nox clang clang-format clang-tidy libclang-rt-14-dev
-  libeigen3-dev
+  libeigen3-dev wine wine64 wine32:i386
 )
 
 missing=()
-for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if ((${#missing[@]} == 0)); then
-  exit 0
+# One query when all is there; one a package only to name what is missing.
+if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
+  for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+fi
+if ((${#missing[@]} > 0)); then
+  if ((EUID != 0)); then
+    echo "setup: missing packages (install them as root): ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "setup: installing ${missing[*]}"
+  # Wine's 32-bit half comes from the i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-if ((EUID != 0)); then
-  echo "setup: missing packages (install them as root): ${missing[*]}" >&2
-  exit 1
+# Debian 12's qemu-i386 (7.2) takes about a minute to start each Wine process;
+# the backports suite's qemu-user (8.1 and later) does not. Its static
+# qemu-i386 is fetched with apt-get through a sources list and package lists
+# of the cache's own, and unpacked there; nothing is installed.
+qemu=$cache/qemu/usr/bin/qemu-i386
+if [[ ! -x $qemu ]]; then
+  echo "setup: fetching qemu-i386 from bookworm-backports into $cache/qemu"
+  apt_dir=$cache/apt
+  rm -rf "$apt_dir"
+  mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial" "$apt_dir/archives/partial"
+  printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
+    'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
+    >"$apt_dir/sources/backports.sources"
+  apt_options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
+    -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir" -o Debug::NoLocking=1
+    -o APT::Sandbox::User=root)
+  apt-get "${apt_options[@]}" update -qq
+  (cd "$apt_dir/archives" && apt-get "${apt_options[@]}" download -qq qemu-user)
+  mkdir -p "$cache/qemu"
+  dpkg-deb --fsys-tarfile "$apt_dir"/archives/qemu-user_*.deb | tar -x -C "$cache/qemu" ./usr/bin/qemu-i386
+  rm -rf "$apt_dir"
 fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq "${missing[@]}" >/dev/null
+
+# The Wine prefix, made once.
+bash "$root/scripts/wine-run.sh" --prepare

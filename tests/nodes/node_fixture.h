@@ -30,6 +30,7 @@ class NodeTest : public ::testing::Test {
 
   host::ServiceHost& host() { return *host_; }
   host::CallRecord& calls() { return host_->calls(); }
+  const host::LoadedModule& module() const { return *module_; }
 
   std::unique_ptr<HostNode> node(const std::string& server) {
     return std::make_unique<HostNode>(*host_, *module_, server);

@@ -20,13 +20,21 @@ constexpr const char* SCENE = R"({
 
 class PlotTest : public ScenehostTest {};
 
+void setPath(const std::string& value) {
+#ifdef _WIN32
+  _putenv_s("PATH", value.c_str());
+#else
+  ::setenv("PATH", value.c_str(), 1);
+#endif
+}
+
 // Sets PATH for the life of the object.
 class PathOverride {
  public:
   explicit PathOverride(const std::string& path) : saved_(std::getenv("PATH") ? std::getenv("PATH") : "") {
-    ::setenv("PATH", path.c_str(), 1);
+    setPath(path);
   }
-  ~PathOverride() { ::setenv("PATH", saved_.c_str(), 1); }
+  ~PathOverride() { setPath(saved_); }
 
  private:
   std::string saved_;
