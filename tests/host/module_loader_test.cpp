@@ -17,9 +17,14 @@ std::string loadError(const std::string& path) {
 }
 
 TEST(ModuleLoaderTest, LibraryWithoutDescriptorFailsNamingTheFile) {
-  // The mathematics library is a shared library that is certainly no module.
-  const std::string message = loadError("libm.so.6");
-  EXPECT_NE(message.find("libm.so.6"), std::string::npos) << message;
+  // A system library that is certainly no module.
+#ifdef _WIN32
+  const std::string library = "kernel32.dll";
+#else
+  const std::string library = "libm.so.6";
+#endif
+  const std::string message = loadError(library);
+  EXPECT_NE(message.find(library), std::string::npos) << message;
   EXPECT_NE(message.find("_mod_descrip"), std::string::npos) << message;
 }
 

@@ -14,11 +14,22 @@ namespace {
 bool failAlignedAllocation = false;
 }
 
+// Windows has a pair of functions of its own for aligned memory.
 void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
   if (failAlignedAllocation) return nullptr;
+#ifdef _WIN32
+  return _aligned_malloc(size, static_cast<std::size_t>(alignment));
+#else
   return std::aligned_alloc(static_cast<std::size_t>(alignment), (size + 15) / 16 * 16);
+#endif
 }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept {
+#ifdef _WIN32
+  _aligned_free(p);
+#else
+  std::free(p);
+#endif
+}
 
 namespace kv::host {
 namespace {

@@ -9,12 +9,6 @@
 
 #include "module/host_api.h"
 
-#ifdef _WIN32
-#define KV_EXPORT __declspec(dllexport)
-#else
-#define KV_EXPORT __attribute__((visibility("default")))
-#endif
-
 namespace {
 
 using namespace kv;
@@ -66,6 +60,6 @@ constexpr std::uint32_t SYNC = 0x04121994;
 
 }  // namespace
 
-extern "C" KV_EXPORT const kv::ModuleDescriptor _mod_descrip = {
+extern "C" __attribute__((visibility("default"))) const kv::ModuleDescriptor _mod_descrip = {
     SYNC, 3, 0x300, startup, shutdown, servers,
 };

@@ -5,13 +5,7 @@
 //   KV_FAULT_LOAD       load reads nothing
 //   KV_FAULT_CHANGE_ID  change-ID changes nothing
 // The real module is KV_REAL_MODULE_PATH, opened at start-up.
-#ifdef _WIN32
-#include <windows.h>
-#define KV_EXPORT __declspec(dllexport)
-#else
 #include <dlfcn.h>
-#define KV_EXPORT __attribute__((visibility("default")))
-#endif
 
 #include <array>
 #include <cstddef>
@@ -108,21 +102,9 @@ constexpr std::array<ActivateFunc, MAX_SERVERS> activations(std::index_sequence<
   return {activate<I>...};
 }
 
-#ifdef _WIN32
-void* openReal() { return LoadLibraryA(KV_REAL_MODULE_PATH); }
-void* findDescriptor() {
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), "_mod_descrip"));
-}
-void closeReal() { FreeLibrary(static_cast<HMODULE>(library)); }
-#else
-void* openReal() { return dlopen(KV_REAL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL); }
-void* findDescriptor() { return dlsym(library, "_mod_descrip"); }
-void closeReal() { dlclose(library); }
-#endif
-
 void* startup() {
-  library = openReal();
-  real = library ? static_cast<const ModuleDescriptor*>(findDescriptor()) : nullptr;
+  library = dlopen(KV_REAL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  real = library ? static_cast<const ModuleDescriptor*>(dlsym(library, "_mod_descrip")) : nullptr;
   if (real == nullptr || real->startup() == nullptr) return nullptr;
   constexpr auto proxies = activations(std::make_index_sequence<MAX_SERVERS>());
   for (std::size_t i = 0; i < MAX_SERVERS && real->servers[i].className; ++i) {
@@ -135,11 +117,11 @@ void* startup() {
 
 void shutdown(void* data) {
   if (real) real->shutdown(data);
-  closeReal();
+  dlclose(library);
 }
 
 }  // namespace
 
-extern "C" KV_EXPORT const kv::ModuleDescriptor _mod_descrip = {
+extern "C" __attribute__((visibility("default"))) const kv::ModuleDescriptor _mod_descrip = {
     0x04121994, 3, 0x300, startup, shutdown, servers.data(),
 };
