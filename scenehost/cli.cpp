@@ -9,6 +9,7 @@
 #include "scenehost/commands.h"
 #include "scenehost/errors.h"
 #include "scenehost/module_path.h"
+#include "scenehost/output_check.h"
 
 namespace kv::scenehost {
 namespace {
@@ -263,9 +264,12 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   options.module = lastValue(parsed, "--module");
   options.plot = lastValue(parsed, "--plot");
   if (const std::string frames = lastValue(parsed, "--frames"); !frames.empty()) {
-    options.frames = parseFrameRange(frames);
-    if (!options.frames) throw UsageError("--frames takes FIRST..LAST or FIRST..LAST:STEP, not \"" + frames + "\"");
+    std::string problem;
+    options.frames = parseFrameRange(frames, &problem);
+    if (!options.frames) throw UsageError("--frames " + frames + ": " + problem);
   }
+  // Rows on a terminal show the progress themselves.
+  options.progress = isTerminal(err) && !isTerminal(out);
   static const std::map<std::string, OutputFormat> formats{
       {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
   chooseValue(parsed, "--format", formats, "table, csv or json", options.format);
@@ -328,7 +332,10 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
       throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"");
     }
     command->second({arguments.begin() + 1, arguments.end()}, out, err);
+    flushAndCheck(out, "standard output");
     return 0;
+  } catch (const OutputClosed&) {
+    return 1;
   } catch (const UsageError& error) {
     err << "scenehost: " << error.what() << "\n"
         << "(\"scenehost " << (commands.contains(name) ? name + " " : "") << "--help\" shows the usage)\n";

@@ -48,7 +48,8 @@ struct EvalOptions {
   std::string module;                // "" to choose as chooseModulePath does
   std::optional<FrameRange> frames;  // else the scene's "frames", else frame 0
   OutputFormat format = OutputFormat::Table;
-  std::string plot;  // picture file, or ""
+  std::string plot;       // picture file, or ""
+  bool progress = false;  // show progress on `err` (a terminal)
 };
 void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& err);
 

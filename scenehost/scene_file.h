@@ -32,8 +32,9 @@ struct FrameRange {
   int step = 1;
 };
 
-// "FIRST..LAST[:STEP]" (or a single frame "N"); nullopt when malformed.
-std::optional<FrameRange> parseFrameRange(std::string_view text);
+// "FIRST..LAST[:STEP]" (or a single frame "N"); nullopt when malformed, with
+// the rule broken in `problem` when given.
+std::optional<FrameRange> parseFrameRange(std::string_view text, std::string* problem = nullptr);
 
 // A value connected to the "Time" input: keys in time order, linear between
 // them and held beyond the ends; a constant is a single key.
