@@ -549,6 +549,13 @@ SceneFile parseSceneFile(Json document, std::string path) {
   return file;
 }
 
-SceneFile loadSceneFile(const std::string& path) { return parseSceneFile(readJsonFile(path), path); }
+SceneFile loadSceneFile(const std::string& path) {
+  const bool standardInput = path == STANDARD_STREAM;
+  const std::string name = standardInput ? "(standard input)" : path;
+  std::string text = standardInput ? readStandardInput() : readTextFile(path);
+  SceneFile file = parseSceneFile(parseJsonText(text, name), name);
+  file.text = std::move(text);
+  return file;
+}
 
 }  // namespace kv::scenehost
