@@ -113,8 +113,7 @@ void BM_SceneFrames(benchmark::State& state) {
   for (const PlacedNode& node : placed.nodes()) requests += static_cast<std::int64_t>(node.outputs.size());
   const std::int64_t frames = FRAMES.last - FRAMES.first + 1;
   for (auto _ : state) {
-    const Evaluation evaluation = evaluateFrames(placed, FRAMES, warnings);
-    benchmark::DoNotOptimize(evaluation.frames.data());
+    evaluateFrames(placed, FRAMES, warnings, [](const EvaluatedFrame& frame) { benchmark::DoNotOptimize(frame); });
     state.PauseTiming();
     placed.host().calls().clear();
     state.ResumeTiming();

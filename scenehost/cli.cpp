@@ -9,6 +9,7 @@
 #include "scenehost/commands.h"
 #include "scenehost/errors.h"
 #include "scenehost/module_path.h"
+#include "scenehost/output_check.h"
 
 namespace kv::scenehost {
 namespace {
@@ -111,39 +112,57 @@ of a node by default) and prints the values.
 
 constexpr const char* PANEL_HELP =
     R"HELP(usage: scenehost panel SCENE NODE [--module PATH] [--set LABEL=VALUE]... [--press LABEL]...
+                       [--save]
 
 Opens the panel of the node NODE (its "name", or its position from 0) through
 the module's "NodeInterface" server, applies the actions in the order given,
 and prints the controls with their values, the pop-up entries (icon and colour
 decoded), every command a button issued, and the node's resulting state.
+SCENE "-" reads the scene from standard input.
 
   --set LABEL=VALUE   set a control: a pop-up or choice takes an entry's name
                       ("Arm", "(none)", "Abs") or number, "Time" a number
   --press LABEL       press a button, e.g. "Select by CurItem"
+  --save              write the node's resulting state into SCENE as its "state"
 )HELP";
 
-constexpr const char* SAVE_HELP = R"HELP(usage: scenehost save SCENE [--module PATH] [-o OUT]
+constexpr const char* SAVE_HELP = R"HELP(usage: scenehost save SCENE [--module PATH] [-o OUT] [--from-settings]
 
-Places the scene's nodes with their settings, calls each node's save and writes
-the blocks it saved into the node's entry as "state" (replacing any there).
-Later eval, panel and save runs load that state through the module's load.
-Writes OUT (default: SCENE itself) whole or not at all.
+Places the scene's nodes, calls each node's save and writes the blocks it saved
+into the node's entry as "state" (replacing any there). Later eval, panel and
+save runs load that state through the module's load. Nothing but the "state"
+entries changes: the rest of the file stays as written.
+
+Writes OUT (default: SCENE itself) whole or not at all, through a symbolic
+link to the file it leads to, keeping the file's permissions; anything but a
+regular file is refused. SCENE "-" reads standard input, OUT "-" writes
+standard output (the default when SCENE is "-").
+
+  --from-settings   ignore the entries' "state": rebuild every state from the
+                    node's settings ("item", "object", "bone", "time", "mode")
 )HELP";
 
 // Splits the arguments of one command into positionals and options; each
-// option named in `valued` takes a value ("--x V" or "--x=V").
+// option named in `valued` takes a value ("--x V" or "--x=V"), each named in
+// `flags` none. A lone "-" is a positional (standard input or output).
 struct ParsedArguments {
   std::vector<std::string> positionals;
   std::vector<std::pair<std::string, std::string>> options;  // in order
+  std::vector<std::string> flags;
   bool help = false;
+
+  bool has(const std::string& flag) const { return std::find(flags.begin(), flags.end(), flag) != flags.end(); }
 };
 
-ParsedArguments parseArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& valued) {
+ParsedArguments parseArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,
+                               const std::vector<std::string>& flags = {}) {
   ParsedArguments parsed;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       parsed.help = true;
+    } else if (std::find(flags.begin(), flags.end(), argument) != flags.end()) {
+      parsed.flags.push_back(argument);
     } else if (argument.size() > 1 && argument[0] == '-') {
       const std::size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
@@ -263,9 +282,12 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   options.module = lastValue(parsed, "--module");
   options.plot = lastValue(parsed, "--plot");
   if (const std::string frames = lastValue(parsed, "--frames"); !frames.empty()) {
-    options.frames = parseFrameRange(frames);
-    if (!options.frames) throw UsageError("--frames takes FIRST..LAST or FIRST..LAST:STEP, not \"" + frames + "\"");
+    std::string problem;
+    options.frames = parseFrameRange(frames, &problem);
+    if (!options.frames) throw UsageError("--frames " + frames + ": " + problem);
   }
+  // Rows on a terminal show the progress themselves.
+  options.progress = isTerminal(err) && !isTerminal(out);
   static const std::map<std::string, OutputFormat> formats{
       {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
   chooseValue(parsed, "--format", formats, "table, csv or json", options.format);
@@ -273,7 +295,7 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
 }
 
 void panel(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--set", "--press"});
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--set", "--press"}, {"--save"});
   if (parsed.help) {
     out << PANEL_HELP;
     return;
@@ -283,6 +305,7 @@ void panel(const std::vector<std::string>& arguments, std::ostream& out, std::os
   options.scene = parsed.positionals[0];
   options.node = parsed.positionals[1];
   options.module = lastValue(parsed, "--module");
+  options.save = parsed.has("--save");
   for (const auto& [option, value] : parsed.options) {
     if (option == "--set") {
       const std::size_t equals = value.find('=');
@@ -296,7 +319,7 @@ void panel(const std::vector<std::string>& arguments, std::ostream& out, std::os
 }
 
 void save(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const ParsedArguments parsed = parseArguments(arguments, {"--module", "-o", "--output"});
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "-o", "--output"}, {"--from-settings"});
   if (parsed.help) {
     out << SAVE_HELP;
     return;
@@ -307,6 +330,7 @@ void save(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   options.module = lastValue(parsed, "--module");
   options.output = lastValue(parsed, "-o");
   if (options.output.empty()) options.output = lastValue(parsed, "--output");
+  options.fromSettings = parsed.has("--from-settings");
   saveCommand(options, out, err);
 }
 
@@ -328,7 +352,10 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
       throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"");
     }
     command->second({arguments.begin() + 1, arguments.end()}, out, err);
+    flushAndCheck(out, "standard output");
     return 0;
+  } catch (const OutputClosed&) {
+    return 1;
   } catch (const UsageError& error) {
     err << "scenehost: " << error.what() << "\n"
         << "(\"scenehost " << (commands.contains(name) ? name + " " : "") << "--help\" shows the usage)\n";

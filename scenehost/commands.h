@@ -44,11 +44,12 @@ int validateCommand(const ValidateOptions& options, std::ostream& out);
 enum class OutputFormat { Table, Csv, Json };
 
 struct EvalOptions {
-  std::string scene;
+  std::string scene;                 // "-" for standard input
   std::string module;                // "" to choose as chooseModulePath does
   std::optional<FrameRange> frames;  // else the scene's "frames", else frame 0
   OutputFormat format = OutputFormat::Table;
-  std::string plot;  // picture file, or ""
+  std::string plot;       // picture file, or ""
+  bool progress = false;  // show progress on `err` (a terminal)
 };
 void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& err);
 
@@ -63,13 +64,15 @@ struct PanelOptions {
   std::string node;  // a node's name or 0-based position
   std::string module;
   std::vector<PanelAction> actions;  // in command-line order
+  bool save = false;                 // write the node's resulting state into the scene file
 };
 void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& err);
 
 struct SaveOptions {
-  std::string scene;
+  std::string scene;  // "-" for standard input
   std::string module;
-  std::string output;  // "" to rewrite the scene file
+  std::string output;         // "" to rewrite the scene file, "-" for standard output
+  bool fromSettings = false;  // ignore the entries' states: rebuild them from the settings
 };
 void saveCommand(const SaveOptions& options, std::ostream& out, std::ostream& err);
 

@@ -1,6 +1,7 @@
-// The two ways scenehost fails: a usage error (bad command line, exit 2) and
-// any other error (missing file, bad scene, unknown name..., exit 1). Messages
-// name what and where, e.g. `arm.json: nodes[2].item: no item named "Arm"`.
+// The ways scenehost fails: a usage error (bad command line, exit 2) and any
+// other error (missing file, bad scene, unknown name, failed write..., exit
+// 1). Messages name what and where, e.g. `arm.json: nodes[2].item: no item
+// named "Arm"`. A closed output ends the program without a message (exit 1).
 #pragma once
 
 #include <stdexcept>
@@ -13,6 +14,11 @@ class UsageError : public std::runtime_error {
 };
 
 class SceneError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class OutputClosed : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

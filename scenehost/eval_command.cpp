@@ -1,3 +1,4 @@
+#include <optional>
 #include <ostream>
 
 #include "host/call_record.h"
@@ -6,8 +7,10 @@
 #include "scenehost/eval_output.h"
 #include "scenehost/evaluation.h"
 #include "scenehost/module_path.h"
+#include "scenehost/output_check.h"
 #include "scenehost/placed_scene.h"
 #include "scenehost/plot.h"
+#include "scenehost/progress_line.h"
 
 namespace kv::scenehost {
 
@@ -19,24 +22,22 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   // Nothing here reads the record, and it would grow with every frame.
   placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
-  const Evaluation evaluation = evaluateFrames(placed, frames, err);
-  // The picture first, so that a failure prints nothing.
-  if (!options.plot.empty()) {
-    const std::string title = file.path + ", frames " + std::to_string(frames.first) + ".." +
-                              std::to_string(frames.last) + " at " + host::formatDouble(file.fps) + " fps";
-    plotEvaluation(evaluation, title, options.plot);
+  const std::vector<OutputColumn> columns = outputColumns(placed);
+  std::optional<PlotRecorder> plot;
+  if (!options.plot.empty()) plot.emplace(columns, file, options.plot);
+  const std::unique_ptr<FramePrinter> printer = makeFramePrinter(options.format, columns, file, frames, out);
+  {
+    ProgressLine progress(err, frameCount(frames), options.progress);
+    evaluateFrames(placed, frames, err, [&](const EvaluatedFrame& frame) {
+      printer->frame(frame);
+      // A full disk or a closed pipe stops the run at once.
+      checkWritten(out, "standard output");
+      if (plot) plot->add(frame);
+      progress.advance(frame.frame);
+    });
   }
-  switch (options.format) {
-    case OutputFormat::Table:
-      out << formatTable(evaluation, file);
-      break;
-    case OutputFormat::Csv:
-      out << formatCsv(evaluation, file);
-      break;
-    case OutputFormat::Json:
-      out << formatJson(evaluation);
-      break;
-  }
+  printer->finish();
+  if (plot) plot->draw();
 }
 
 }  // namespace kv::scenehost

@@ -1,7 +1,9 @@
 #include "scenehost/eval_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <ostream>
 
 #include "host/call_record.h"
 #include "scenehost/text_table.h"
@@ -46,14 +48,44 @@ std::string csvField(const std::string& text) {
 
 ItemId itemOf(const host::OutputValue& value) { return static_cast<ItemId>(value.integer); }
 
-}  // namespace
+class TablePrinter : public FramePrinter {
+ public:
+  TablePrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, const FrameRange& frames,
+               std::ostream& out)
+      : columns_(columns), file_(file), out_(out) {
+    using Align = TextTable::Align;
+    const std::vector<std::string> header{"frame", "time", "node", "output", "value"};
+    align_ = {Align::Right, Align::Right, Align::Left, Align::Left, Align::Left};
+    for (const std::string& name : header) widths_.push_back(displayWidth(name));
+    // The ends and their neighbours bound the widths of frames and times well
+    // enough; a longer one shifts the rest of its row.
+    const double fps = file.fps;
+    const std::int64_t count = frameCount(frames);
+    for (std::int64_t n : {std::int64_t{0}, std::int64_t{1}, count - 2, count - 1}) {
+      if (n < 0 || n >= count) continue;
+      const int frame = static_cast<int>(frames.first + n * frames.step);
+      widths_[0] = std::max(widths_[0], std::to_string(frame).size());
+      widths_[1] = std::max(widths_[1], shortTime(frame / fps).size());
+    }
 
-std::string formatTable(const Evaluation& evaluation, const SceneFile& file) {
-  using Align = TextTable::Align;
-  TextTable table({"frame", "time", "node", "output", "value"}, {Align::Right, Align::Right});
-  for (const EvaluatedFrame& frame : evaluation.frames) {
-    for (std::size_t c = 0; c < evaluation.columns.size(); ++c) {
-      const OutputColumn& column = evaluation.columns[c];
+    for (const OutputColumn& column : columns) {
+      widths_[2] = std::max(widths_[2], displayWidth(column.node));
+      widths_[3] = std::max(widths_[3], displayWidth(column.output));
+    }
+    for (const OutputColumn& column : columns) {
+      widths_[4] = std::max(widths_[4], fixed(0).size() * (column.type == CT_VECTOR ? 3 : 1) + 2);
+    }
+    std::vector<std::string> rule;
+    for (std::size_t width : widths_) rule.emplace_back(width, '-');
+    out_ << alignedLine(header, widths_, align_) << alignedLine(rule, widths_, align_);
+  }
+
+  void frame(const EvaluatedFrame& frame) override {
+    const std::string frameText = std::to_string(frame.frame);
+    const std::string timeText = shortTime(frame.time);
+    std::string rows;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+      const OutputColumn& column = columns_[c];
       const host::OutputValue& value = frame.values[c];
       std::string shown;
       if (column.type == CT_VECTOR) {
@@ -61,43 +93,71 @@ std::string formatTable(const Evaluation& evaluation, const SceneFile& file) {
       } else if (column.type == CT_SCALAR) {
         shown = fixed(value.scalar);
       } else {
-        shown = "   " + host::hexId(itemOf(value)) + " " + file.itemLabel(itemOf(value));
+        shown = "   " + host::hexId(itemOf(value)) + " " + file_.itemLabel(itemOf(value));
       }
-      table.addRow({std::to_string(frame.frame), shortTime(frame.time), column.node, column.output, shown});
+      rows += alignedLine({frameText, timeText, column.node, column.output, shown}, widths_, align_);
     }
+    out_ << rows;
   }
-  return table.render();
-}
 
-std::string formatCsv(const Evaluation& evaluation, const SceneFile& file) {
-  std::string out = "frame,time,node,output,type,x,y,z,item\n";
-  for (const EvaluatedFrame& frame : evaluation.frames) {
-    for (std::size_t c = 0; c < evaluation.columns.size(); ++c) {
-      const OutputColumn& column = evaluation.columns[c];
+  void finish() override {}
+
+ private:
+  const std::vector<OutputColumn>& columns_;
+  const SceneFile& file_;
+  std::ostream& out_;
+  std::vector<std::size_t> widths_;
+  std::vector<TextTable::Align> align_;
+};
+
+class CsvPrinter : public FramePrinter {
+ public:
+  CsvPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, std::ostream& out)
+      : columns_(columns), file_(file), out_(out) {
+    out_ << "frame,time,node,output,type,x,y,z,item\n";
+  }
+
+  void frame(const EvaluatedFrame& frame) override {
+    std::string rows;
+    const std::string start = std::to_string(frame.frame) + "," + host::formatDouble(frame.time) + ",";
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+      const OutputColumn& column = columns_[c];
       const host::OutputValue& value = frame.values[c];
-      out += std::to_string(frame.frame) + "," + host::formatDouble(frame.time) + "," + csvField(column.node) + "," +
-             csvField(column.output) + "," + typeName(column.type) + ",";
+      rows += start + csvField(column.node) + "," + csvField(column.output) + "," + typeName(column.type) + ",";
       if (column.type == CT_VECTOR) {
-        out += host::formatDouble(value.vector[0]) + "," + host::formatDouble(value.vector[1]) + "," +
-               host::formatDouble(value.vector[2]) + ",";
+        rows += host::formatDouble(value.vector[0]) + "," + host::formatDouble(value.vector[1]) + "," +
+                host::formatDouble(value.vector[2]) + ",";
       } else if (column.type == CT_SCALAR) {
-        out += host::formatDouble(value.scalar) + ",,,";
+        rows += host::formatDouble(value.scalar) + ",,,";
       } else {
-        out += std::to_string(itemOf(value)) + ",,," + csvField(file.itemLabel(itemOf(value)));
+        rows += host::hexId(itemOf(value)) + ",,," + csvField(file_.itemLabel(itemOf(value)));
       }
-      out += "\n";
+      rows += "\n";
     }
+    out_ << rows;
   }
-  return out;
-}
 
-std::string formatJson(const Evaluation& evaluation) {
-  using Json = nlohmann::ordered_json;
-  Json frames = Json::array();
-  for (const EvaluatedFrame& frame : evaluation.frames) {
+  void finish() override {}
+
+ private:
+  const std::vector<OutputColumn>& columns_;
+  const SceneFile& file_;
+  std::ostream& out_;
+};
+
+// One document written in pieces: the frames list is opened by the header,
+// each frame is one line, and finish() closes the list and the document.
+class JsonPrinter : public FramePrinter {
+ public:
+  JsonPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, std::ostream& out)
+      : columns_(columns), file_(file), out_(out) {
+    out_ << "{\n  \"fps\": " << Json(file.fps).dump() << ",\n  \"frames\": [";
+  }
+
+  void frame(const EvaluatedFrame& frame) override {
     Json nodes = Json::object();
-    for (std::size_t c = 0; c < evaluation.columns.size(); ++c) {
-      const OutputColumn& column = evaluation.columns[c];
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+      const OutputColumn& column = columns_[c];
       const host::OutputValue& value = frame.values[c];
       Json& slot = nodes[column.node][column.output];
       if (column.type == CT_VECTOR) {
@@ -105,12 +165,37 @@ std::string formatJson(const Evaluation& evaluation) {
       } else if (column.type == CT_SCALAR) {
         slot = value.scalar;
       } else {
-        slot = itemOf(value);
+        slot = Json{{"id", host::hexId(itemOf(value))}, {"item", file_.itemLabel(itemOf(value))}};
       }
     }
-    frames.push_back(Json{{"frame", frame.frame}, {"time", frame.time}, {"nodes", std::move(nodes)}});
+    out_ << (first_ ? "\n    " : ",\n    ")
+         << Json{{"frame", frame.frame}, {"time", frame.time}, {"nodes", std::move(nodes)}}.dump();
+    first_ = false;
   }
-  return Json{{"fps", evaluation.fps}, {"frames", std::move(frames)}}.dump(2) + "\n";
+
+  void finish() override { out_ << (first_ ? "]\n}\n" : "\n  ]\n}\n"); }
+
+ private:
+  using Json = nlohmann::ordered_json;
+  const std::vector<OutputColumn>& columns_;
+  const SceneFile& file_;
+  std::ostream& out_;
+  bool first_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<FramePrinter> makeFramePrinter(OutputFormat format, const std::vector<OutputColumn>& columns,
+                                               const SceneFile& file, const FrameRange& frames, std::ostream& out) {
+  switch (format) {
+    case OutputFormat::Csv:
+      return std::make_unique<CsvPrinter>(columns, file, out);
+    case OutputFormat::Json:
+      return std::make_unique<JsonPrinter>(columns, file, out);
+    case OutputFormat::Table:
+      break;
+  }
+  return std::make_unique<TablePrinter>(columns, file, frames, out);
 }
 
 }  // namespace kv::scenehost

@@ -1,8 +1,11 @@
 // Driving placed nodes through frames as a host does: at each frame, new-time
 // for every node (time = frame / fps), then evaluate for each output to print.
+// Each frame is handed on as soon as it is computed, so that a run of any
+// length takes the memory of one frame.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -26,14 +29,16 @@ struct EvaluatedFrame {
   std::vector<host::OutputValue> values;  // one per column
 };
 
-struct Evaluation {
-  double fps = 0.0;
-  std::vector<OutputColumn> columns;
-  std::vector<EvaluatedFrame> frames;
-};
+// The outputs every frame delivers, in the order of EvaluatedFrame::values.
+std::vector<OutputColumn> outputColumns(PlacedScene& scene);
 
+// The number of frames `frames` spans.
+std::int64_t frameCount(const FrameRange& frames);
+
+// Calls `frameDone` with each frame in order (the same object, refilled).
 // Writes a warning to `warnings` for every evaluate call that did not deliver
 // exactly one value (the value is then zeros).
-Evaluation evaluateFrames(PlacedScene& scene, const FrameRange& frames, std::ostream& warnings);
+void evaluateFrames(PlacedScene& scene, const FrameRange& frames, std::ostream& warnings,
+                    const std::function<void(const EvaluatedFrame&)>& frameDone);
 
 }  // namespace kv::scenehost

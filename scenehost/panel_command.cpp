@@ -11,6 +11,8 @@
 #include "scenehost/module_path.h"
 #include "scenehost/placed_scene.h"
 #include "scenehost/popup_entry.h"
+#include "scenehost/state_json.h"
+#include "scenehost/state_splice.h"
 #include "scenehost/text_table.h"
 
 namespace kv::scenehost {
@@ -169,6 +171,9 @@ std::string describeState(const host::SavedState& state, const SceneFile& file) 
 }  // namespace
 
 void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.save && options.scene == STANDARD_STREAM) {
+    throw UsageError("--save writes the scene file: give one, not \"-\"");
+  }
   SceneFile file = loadSceneFile(options.scene);
   const NodeEntry* entry = file.findNode(options.node);
   if (entry == nullptr) {
@@ -199,6 +204,10 @@ void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& 
   for (ItemId id : placed.host().scene().selection()) selection += (selection.empty() ? "" : ", ") + file.itemLabel(id);
   out << "\nnode state: " << describeState(state, file) << "\n";
   out << "selection: " << (selection.empty() ? "(nothing)" : selection) << "\n";
+  if (options.save) {
+    writeSceneStates(file, {{entry->index, stateToJson(state)}}, options.scene, out);
+    out << "saved the state of " << inQuotes(entry->name) << " to " << options.scene << "\n";
+  }
 }
 
 }  // namespace kv::scenehost

@@ -5,6 +5,7 @@
 #include <utility>
 #include <variant>
 
+#include "host/call_record.h"
 #include "module/node_table.h"
 #include "scenehost/errors.h"
 
@@ -21,6 +22,43 @@ std::string nameList(const std::vector<host::PortInfo>& ports) {
   std::string names;
   for (const host::PortInfo& port : ports) names += (names.empty() ? "" : ", ") + inQuotes(port.name);
   return names.empty() ? "none" : names;
+}
+
+// One stored value as a message shows it: an item by its label.
+std::string shownValue(const host::StoredValue& value, const SceneFile& file) {
+  if (const auto* id = std::get_if<std::uint32_t>(&value)) return inQuotes(file.itemLabel(*id));
+  if (const auto* number = std::get_if<double>(&value)) return host::formatDouble(*number);
+  return std::to_string(std::get<std::int32_t>(value));
+}
+
+// The settings whose values the entry's "state" does not hold, e.g.
+// `"item" is "Hand" but the state holds "Forearm"`; "" when all agree.
+std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFile& file) {
+  const host::SavedState wanted = settingsState(entry, boneFamily);
+  struct Field {
+    const char* name;
+    std::uint32_t block;
+    std::size_t value;
+    bool given;
+  };
+  const Field fields[] = {
+      {"item", IDS_BLOCK, 0, !boneFamily && entry.item.has_value()},
+      {"object", IDS_BLOCK, 0, boneFamily && entry.object.has_value()},
+      {"bone", IDS_BLOCK, 1, boneFamily && entry.bone.has_value()},
+      {"time", TIME_BLOCK, 0, entry.panelTime.has_value()},
+      {"mode", MODE_BLOCK, 0, entry.mode.has_value()},
+  };
+  std::string stale;
+  for (const Field& field : fields) {
+    if (!field.given) continue;
+    const host::StoredValue& setting = wanted.find(field.block)->values[field.value];
+    const host::StoredBlock* held = entry.state->find(field.block);
+    const bool holds = held != nullptr && field.value < held->values.size();
+    if (holds && held->values[field.value] == setting) continue;
+    stale += std::string(stale.empty() ? "" : "; ") + inQuotes(field.name) + " is " + shownValue(setting, file) +
+             " but the state holds " + (holds ? shownValue(held->values[field.value], file) : "none");
+  }
+  return stale;
 }
 
 }  // namespace
@@ -94,10 +132,10 @@ void PlacedScene::giveSettings(PlacedNode& placed, std::ostream& warnings) const
   const NodeEntry& entry = *placed.entry;
   const bool hasSettings = entry.hasItemSettings() || entry.hasBoneSettings() || entry.panelTime || entry.mode;
   if (entry.state) {
-    if (hasSettings && settingsState(entry, placed.boneFamily) != *entry.state) {
+    if (const std::string stale = staleSettings(entry, placed.boneFamily, file_); !stale.empty()) {
       warnings << "warning: " << file_.path << ": " << entry.where
-               << ": \"state\" disagrees with the node's settings; the state is what gets loaded"
-                  " (remove \"state\" to use the settings)\n";
+               << ": \"state\" disagrees with the node's settings: " << stale
+               << "; the state is what gets loaded (\"scenehost save --from-settings\" rebuilds it)\n";
     }
     placed.node->load(*entry.state);
   } else if (hasSettings) {

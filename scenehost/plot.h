@@ -4,19 +4,40 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "scenehost/evaluation.h"
+#include "scenehost/scene_file.h"
 
 namespace kv::scenehost {
 
-// The gnuplot script that draws `evaluation` into `output` ("svg" or "png" terminal).
-std::string plotScript(const Evaluation& evaluation, const std::string& title, const std::string& output,
-                       const std::string& terminal);
+// Keeps, frame by frame, the values the picture draws, and draws it.
+class PlotRecorder {
+ public:
+  // Throws SceneError as checkPlotTarget does, or when none of `columns` can be drawn.
+  PlotRecorder(const std::vector<OutputColumn>& columns, const SceneFile& file, std::string path);
 
-// Writes the picture to `path` (.svg or .png) through a temporary file, so a
-// failed run leaves no file behind. Throws SceneError when the extension is
-// neither, there is no vector output, gnuplot is missing or it fails.
-void plotEvaluation(const Evaluation& evaluation, const std::string& title, const std::string& path);
+  void add(const EvaluatedFrame& frame);
+
+  // The gnuplot script that draws the frames added so far into `output`
+  // ("svg" or "png" terminal).
+  std::string script(const std::string& output, const std::string& terminal) const;
+
+  // Writes the picture through a temporary file, so that a failed run leaves
+  // no file behind. Throws SceneError when gnuplot fails.
+  void draw() const;
+
+ private:
+  struct Curve {
+    OutputColumn column;
+    std::size_t index;           // in EvaluatedFrame::values
+    std::vector<double> values;  // x, y, z of each frame
+  };
+  std::string path_;
+  std::string title_;
+  std::vector<Curve> curves_;
+  std::vector<int> frames_;
+};
 
 // Throws SceneError unless `path` ends in .svg or .png and gnuplot is on PATH;
 // lets a command fail before it prints anything.

@@ -67,8 +67,9 @@ class SceneParser {
       degrees_ = angles == "degrees";
     }
     if (doc.contains("frames")) {
-      file_.frames = parseFrameRange(text(doc["frames"], "frames"));
-      if (!file_.frames) fail("frames", "expected \"FIRST..LAST\" or \"FIRST..LAST:STEP\"");
+      std::string problem;
+      file_.frames = parseFrameRange(text(doc["frames"], "frames"), &problem);
+      if (!file_.frames) fail("frames", problem);
     }
     if (doc.contains("module")) file_.module = text(doc["module"], "module");
     if (doc.contains("items")) readItems(doc["items"]);
@@ -452,24 +453,50 @@ class SceneParser {
 
 }  // namespace
 
-std::optional<FrameRange> parseFrameRange(std::string_view text) {
-  auto integer = [](std::string_view part, int& out) {
+std::optional<FrameRange> parseFrameRange(std::string_view text, std::string* problem) {
+  std::string why;
+  auto integer = [&why](std::string_view part, const char* name, int& out) {
     const char* end = part.data() + part.size();
     auto [ptr, error] = std::from_chars(part.data(), end, out);
-    return error == std::errc() && ptr == end && !part.empty();
+    if (error == std::errc::result_out_of_range) {
+      why = std::string(name) + " " + std::string(part) + " is beyond the frame numbers a run counts (" +
+            std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX) + ")";
+    } else if (error != std::errc() || ptr != end || part.empty()) {
+      why = std::string(name) + " must be a whole number, not \"" + std::string(part) + "\"";
+    }
+    return why.empty();
+  };
+  auto failed = [&]() -> std::optional<FrameRange> {
+    if (problem) *problem = why;
+    return std::nullopt;
   };
   FrameRange range;
   const std::size_t dots = text.find("..");
   if (dots == std::string_view::npos) {
-    if (!integer(text, range.first)) return std::nullopt;
+    if (!integer(text, "the frame", range.first)) {
+      if (text.find_first_not_of("+-0123456789") != std::string_view::npos) {
+        why = "expected FIRST..LAST, FIRST..LAST:STEP or one frame, not \"" + std::string(text) + "\"";
+      }
+      return failed();
+    }
     range.last = range.first;
     return range;
   }
   std::string_view rest = text.substr(dots + 2);
   const std::size_t colon = rest.find(':');
-  if (!integer(text.substr(0, dots), range.first) || !integer(rest.substr(0, colon), range.last)) return std::nullopt;
-  if (colon != std::string_view::npos && !integer(rest.substr(colon + 1), range.step)) return std::nullopt;
-  if (range.step <= 0 || range.last < range.first) return std::nullopt;
+  if (!integer(text.substr(0, dots), "FIRST", range.first) || !integer(rest.substr(0, colon), "LAST", range.last)) {
+    return failed();
+  }
+  if (colon != std::string_view::npos && !integer(rest.substr(colon + 1), "STEP", range.step)) return failed();
+  if (range.step <= 0) {
+    why = "STEP must be at least 1, not " + std::to_string(range.step);
+    return failed();
+  }
+  if (range.last < range.first) {
+    why = "LAST (" + std::to_string(range.last) + ") comes before FIRST (" + std::to_string(range.first) +
+          "): frames run forwards";
+    return failed();
+  }
   return range;
 }
 
@@ -522,6 +549,13 @@ SceneFile parseSceneFile(Json document, std::string path) {
   return file;
 }
 
-SceneFile loadSceneFile(const std::string& path) { return parseSceneFile(readJsonFile(path), path); }
+SceneFile loadSceneFile(const std::string& path) {
+  const bool standardInput = path == STANDARD_STREAM;
+  const std::string name = standardInput ? "(standard input)" : path;
+  std::string text = standardInput ? readStandardInput() : readTextFile(path);
+  SceneFile file = parseSceneFile(parseJsonText(text, name), name);
+  file.text = std::move(text);
+  return file;
+}
 
 }  // namespace kv::scenehost

@@ -32,8 +32,9 @@ struct FrameRange {
   int step = 1;
 };
 
-// "FIRST..LAST[:STEP]" (or a single frame "N"); nullopt when malformed.
-std::optional<FrameRange> parseFrameRange(std::string_view text);
+// "FIRST..LAST[:STEP]" (or a single frame "N"); nullopt when malformed, with
+// the rule broken in `problem` when given.
+std::optional<FrameRange> parseFrameRange(std::string_view text, std::string* problem = nullptr);
 
 // A value connected to the "Time" input: keys in time order, linear between
 // them and held beyond the ends; a constant is a single key.
@@ -86,9 +87,13 @@ struct NodeEntry {
   bool hasBoneSettings() const { return object.has_value() || bone.has_value(); }
 };
 
+// The name "-" stands for standard input.
+inline constexpr const char* STANDARD_STREAM = "-";
+
 struct SceneFile {
-  std::string path;
-  nlohmann::ordered_json document;  // as read, so that save rewrites it in place
+  std::string path;                 // as messages name it: "(standard input)" for "-"
+  std::string text;                 // as read, so that save changes only the states
+  nlohmann::ordered_json document;  // the text parsed
   std::string module;               // the module file it names (relative to the scene's folder), or ""
   double fps = DEFAULT_FPS;
   std::optional<FrameRange> frames;
@@ -104,6 +109,7 @@ struct SceneFile {
 
 // Throw SceneError with the file name and the place in the document.
 SceneFile parseSceneFile(nlohmann::ordered_json document, std::string path);
+// `path` "-" reads standard input.
 SceneFile loadSceneFile(const std::string& path);
 
 }  // namespace kv::scenehost

@@ -40,6 +40,35 @@ int syncToDisk(std::FILE* file) { return ::fsync(::fileno(file)); }
 
 std::string failure(const std::string& target, int error) { return target + ": cannot write: " + std::strerror(error); }
 
+// The file `target` leads to through any symbolic links.
+std::string followLinks(const std::string& target) {
+  namespace fs = std::filesystem;
+  fs::path path = target;
+  std::error_code error;
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+    if (hops == 40) throw SceneError(target + ": cannot write: too many levels of symbolic links");
+    const fs::path next = fs::read_symlink(path, error);
+    if (error) throw SceneError(target + ": cannot write: " + error.message());
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  const fs::file_status status = fs::status(path, error);
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    throw SceneError(target + ": not a regular file; only regular files are written");
+  }
+  return path.string();
+}
+
+#ifndef _WIN32
+// The rename itself reaches the disk once its folder is flushed.
+void syncFolder(const std::string& file) {
+  const std::string folder = std::filesystem::path(file).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+#endif
+
 std::string randomSuffix() {
   static constexpr char LETTERS[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device source;
@@ -51,19 +80,26 @@ std::string randomSuffix() {
 
 }  // namespace
 
-TemporaryFile::TemporaryFile(std::string target) : target_(std::move(target)) {
+TemporaryFile::TemporaryFile(std::string target) : name_(std::move(target)), target_(followLinks(name_)) {
   // Another file of the same name is unlikely but possible: try a few names.
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string candidate = target_ + randomSuffix();
     const int fd = createNewFile(candidate);
     if (fd >= 0) {
       closeFile(fd);
+      std::error_code error;
+      const std::filesystem::file_status existing = std::filesystem::status(target_, error);
+      if (std::filesystem::exists(existing)) std::filesystem::permissions(candidate, existing.permissions(), error);
+      if (error && std::filesystem::exists(existing)) {
+        std::filesystem::remove(candidate, error);
+        throw SceneError(name_ + ": cannot keep its permissions");
+      }
       path_ = candidate;
       return;
     }
     if (errno != EEXIST) break;
   }
-  throw SceneError(failure(target_, errno));
+  throw SceneError(failure(name_, errno));
 }
 
 TemporaryFile::~TemporaryFile() {
@@ -74,12 +110,12 @@ TemporaryFile::~TemporaryFile() {
 
 void TemporaryFile::write(std::string_view contents) const {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path_.c_str(), "wb"), &std::fclose);
-  if (!file) throw SceneError(failure(target_, errno));
+  if (!file) throw SceneError(failure(name_, errno));
   if (std::fwrite(contents.data(), 1, contents.size(), file.get()) != contents.size() || std::fflush(file.get()) != 0 ||
       syncToDisk(file.get()) != 0) {
-    throw SceneError(failure(target_, errno));
+    throw SceneError(failure(name_, errno));
   }
-  if (std::fclose(file.release()) != 0) throw SceneError(failure(target_, errno));
+  if (std::fclose(file.release()) != 0) throw SceneError(failure(name_, errno));
 }
 
 void TemporaryFile::replaceTarget() {
@@ -87,8 +123,11 @@ void TemporaryFile::replaceTarget() {
   // Windows the standard library moves with MOVEFILE_REPLACE_EXISTING.
   std::error_code error;
   std::filesystem::rename(path_, target_, error);
-  if (error) throw SceneError(target_ + ": cannot write: " + error.message());
+  if (error) throw SceneError(name_ + ": cannot write: " + error.message());
   path_.clear();
+#ifndef _WIN32
+  syncFolder(target_);
+#endif
 }
 
 }  // namespace kv::scenehost

@@ -1,7 +1,9 @@
 // A file made beside the one it will become, so that the target is replaced
-// whole or not at all: created empty under a fresh name (with the permissions
-// a new file gets), filled, then renamed over the target. Until then the
-// temporary file is removed on every way out.
+// whole or not at all: created empty under a fresh name (with the target's
+// permissions, or those a new file gets), filled, then renamed over the
+// target. A symbolic link is written through: the file it leads to is
+// replaced and the link stays. Until then the temporary file is removed on
+// every way out.
 #pragma once
 
 #include <string>
@@ -12,7 +14,8 @@ namespace kv::scenehost {
 class TemporaryFile {
  public:
   // Throws SceneError ("TARGET: cannot write: reason") when no file can be
-  // created beside `target`.
+  // created beside `target`, or when `target` is there but not a regular
+  // file (a device, a folder...), which is never replaced.
   explicit TemporaryFile(std::string target);
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
@@ -27,8 +30,9 @@ class TemporaryFile {
   void replaceTarget();
 
  private:
-  std::string target_;
-  std::string path_;  // "" once it has become the target
+  std::string name_;    // the target as given, for messages
+  std::string target_;  // the file it leads to
+  std::string path_;    // "" once it has become the target
 };
 
 }  // namespace kv::scenehost

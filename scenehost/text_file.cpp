@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <iterator>
 #include <memory>
 
 #include "scenehost/errors.h"
@@ -46,6 +48,12 @@ std::string readTextFile(const std::string& path) {
   return text;
 }
 
+std::string readStandardInput() {
+  std::string text(std::istreambuf_iterator<char>(std::cin), {});
+  if (std::cin.bad()) throw SceneError(systemError("(standard input)", "cannot read", errno));
+  return text;
+}
+
 nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& sourceName) {
   try {
     return nlohmann::ordered_json::parse(text);
@@ -59,8 +67,6 @@ nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& s
     throw SceneError(sourceName + ": malformed JSON: " + error.what());
   }
 }
-
-nlohmann::ordered_json readJsonFile(const std::string& path) { return parseJsonText(readTextFile(path), path); }
 
 void writeFileAtomically(const std::string& path, std::string_view contents) {
   TemporaryFile temporary(path);

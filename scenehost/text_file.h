@@ -11,8 +11,8 @@ namespace kv::scenehost {
 
 // Throw SceneError naming `path` (and for JSON, the line and column).
 std::string readTextFile(const std::string& path);
+std::string readStandardInput();
 nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& sourceName);
-nlohmann::ordered_json readJsonFile(const std::string& path);
 
 // Writes into a temporary file beside `path`, then renames it over `path`.
 void writeFileAtomically(const std::string& path, std::string_view contents);

@@ -4,15 +4,24 @@
 #include <utility>
 
 namespace kv::scenehost {
-namespace {
 
-// Display width: UTF-8 continuation bytes take no column.
-std::size_t width(const std::string& text) {
+std::size_t displayWidth(const std::string& text) {
   return static_cast<std::size_t>(
       std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-}  // namespace
+std::string alignedLine(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths,
+                        const std::vector<TextTable::Align>& align) {
+  std::string out;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    const std::size_t width = displayWidth(cells[c]);
+    const std::string pad(widths[c] > width ? widths[c] - width : 0, ' ');
+    if (c > 0) out += "  ";
+    out += align[c] == TextTable::Align::Right ? pad + cells[c] : cells[c] + pad;
+  }
+  out.erase(out.find_last_not_of(' ') + 1);
+  return out + "\n";
+}
 
 TextTable::TextTable(std::vector<std::string> header, std::vector<Align> align)
     : header_(std::move(header)), align_(std::move(align)) {
@@ -27,19 +36,10 @@ void TextTable::addRow(std::vector<std::string> row) {
 std::string TextTable::render() const {
   std::vector<std::size_t> widths(header_.size());
   for (std::size_t c = 0; c < header_.size(); ++c) {
-    widths[c] = width(header_[c]);
-    for (const auto& row : rows_) widths[c] = std::max(widths[c], width(row[c]));
+    widths[c] = displayWidth(header_[c]);
+    for (const auto& row : rows_) widths[c] = std::max(widths[c], displayWidth(row[c]));
   }
-  auto line = [&](const std::vector<std::string>& cells) {
-    std::string out;
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-      const std::string pad(widths[c] - width(cells[c]), ' ');
-      if (c > 0) out += "  ";
-      out += align_[c] == Align::Right ? pad + cells[c] : cells[c] + pad;
-    }
-    out.erase(out.find_last_not_of(' ') + 1);
-    return out + "\n";
-  };
+  auto line = [&](const std::vector<std::string>& cells) { return alignedLine(cells, widths, align_); };
   std::vector<std::string> rule;
   for (std::size_t w : widths) rule.emplace_back(w, '-');
   std::string out = line(header_) + line(rule);

@@ -21,4 +21,12 @@ class TextTable {
   std::vector<std::vector<std::string>> rows_;
 };
 
+// Display width: UTF-8 continuation bytes take no column.
+std::size_t displayWidth(const std::string& text);
+
+// One line of cells padded to `widths` and separated by two blanks, without
+// trailing blanks; a cell wider than its column pushes the rest right.
+std::string alignedLine(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths,
+                        const std::vector<TextTable::Align>& align);
+
 }  // namespace kv::scenehost

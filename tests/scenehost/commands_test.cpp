@@ -86,8 +86,8 @@ TEST_F(CommandsTest, EvalGivesClosedFormPositionsOfAHierarchy) {
   EXPECT_NEAR(frames[0]["nodes"]["slide"]["X"].get<double>(), 0.0, 1e-12);
   EXPECT_NEAR(frames[1]["nodes"]["slide"]["X"].get<double>(), 5.0, 1e-12);
   EXPECT_NEAR(frames[2]["nodes"]["slide"]["X"].get<double>(), 10.0, 1e-12);
-  EXPECT_EQ(frames[0]["nodes"]["info"]["Parent"], 0x10000001);
-  EXPECT_EQ(frames[0]["nodes"]["info"]["Item"], 0x10000002);
+  EXPECT_EQ(frames[0]["nodes"]["info"]["Parent"], nlohmann::json::parse(R"({"id": "10000001", "item": "A"})"));
+  EXPECT_EQ(frames[0]["nodes"]["info"]["Item"]["id"], "10000002");
 }
 
 TEST_F(CommandsTest, EvalAppliesTheParentsPivot) {
@@ -142,7 +142,7 @@ TEST_F(CommandsTest, EvalTableAndCsv) {
   EXPECT_EQ(records[1], "5,0.5,pos,Position,vector,1,0,0,");
   EXPECT_EQ(records[2], "5,0.5,pos,X,scalar,1,,,");
   EXPECT_EQ(records[7], "5,0.5,slide,X,scalar,5,,,");
-  EXPECT_EQ(records[8], "5,0.5,info,Parent,integer,268435457,,,A");
+  EXPECT_EQ(records[8], "5,0.5,info,Parent,integer,10000001,,,A");
 }
 
 TEST_F(CommandsTest, BoneNodesSampleTheBone) {
@@ -154,8 +154,8 @@ TEST_F(CommandsTest, BoneNodesSampleTheBone) {
               {"name": "info", "server": "Bone Info", "bone": "Upper", "outputs": ["Owner", "Parent", "restRot"]}]})");
   const nlohmann::json nodes = evalJson(scene, "0")["frames"][0]["nodes"];
   expectVector(nodes["lower"]["W Pos"], 10, 2, 3);
-  EXPECT_EQ(nodes["info"]["Owner"], 0x10000001);
-  EXPECT_EQ(nodes["info"]["Parent"], 0x10000001);
+  EXPECT_EQ(nodes["info"]["Owner"]["item"], "Body");
+  EXPECT_EQ(nodes["info"]["Parent"]["id"], "10000001");
   EXPECT_NEAR(nodes["info"]["restRot"][2].get<double>(), 0.25, 1e-6);
 }
 

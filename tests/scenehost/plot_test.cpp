@@ -41,15 +41,15 @@ class PathOverride {
 };
 
 TEST(PlotScriptTest, HoldsOnePathPerVectorOutput) {
-  Evaluation evaluation;
-  evaluation.columns = {{"a'b", "W Pos", CT_VECTOR}, {"a'b", "X", CT_SCALAR}, {"c", "Up", CT_VECTOR}};
+  SceneFile file = parseSceneFile(nlohmann::ordered_json::object(), "t.json");
+  PlotRecorder plot({{"a'b", "W Pos", CT_VECTOR}, {"a'b", "X", CT_SCALAR}, {"c", "Up", CT_VECTOR}}, file, "out.svg");
   for (int frame = 0; frame < 2; ++frame) {
     EvaluatedFrame evaluated{frame, frame * 0.5, std::vector<host::OutputValue>(3)};
     evaluated.values[0].vector = {1.0 * frame, 2, -0.5};
     evaluated.values[2].vector = {0, 1, -0.5};  // z is -0.5 in every path
-    evaluation.frames.push_back(evaluated);
+    plot.add(evaluated);
   }
-  const std::string script = plotScript(evaluation, "title", "out.svg", "svg");
+  const std::string script = plot.script("out.svg", "svg");
   EXPECT_NE(script.find("set terminal svg"), std::string::npos);
   EXPECT_NE(script.find("set output 'out.svg'"), std::string::npos);
   EXPECT_NE(script.find("$path0 << EOD\n0 2 -0.5\n1 2 -0.5\nEOD\n"), std::string::npos) << script;
@@ -60,7 +60,7 @@ TEST(PlotScriptTest, HoldsOnePathPerVectorOutput) {
   EXPECT_EQ(script.find("set xrange"), std::string::npos);
   EXPECT_EQ(script.find("set zrange"), std::string::npos);
   EXPECT_NE(script.find("using 1:3:2"), std::string::npos);  // Y is drawn upwards
-  EXPECT_NE(plotScript(evaluation, "t", "o.png", "png").find("set terminal pngcairo"), std::string::npos);
+  EXPECT_NE(plot.script("o.png", "png").find("set terminal pngcairo"), std::string::npos);
 }
 
 TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {

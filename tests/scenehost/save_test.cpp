@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "scenehost/errors.h"
 #include "scenehost/state_json.h"
@@ -115,6 +116,54 @@ TEST(StateJsonTest, RejectsValuesOutOfRange) {
             "f.json: nodes[0].state[0].i4[0]: expected a signed 32-bit integer");
   EXPECT_EQ(error(R"([{"block": "IDS", "u4": []}])"), "f.json: nodes[0].state[0].block: expected four characters");
   EXPECT_EQ(error(R"([{"token": "ids"}])"), "f.json: nodes[0].state[0]: missing \"block\"");
+}
+
+}  // namespace
+}  // namespace kv::scenehost::testing
+
+namespace kv::scenehost::testing {
+namespace {
+
+TEST_F(SaveTest, WritesThroughLinksKeepsPermissionsAndLayoutAndRefusesDevices) {
+  const std::string scene = write("rig.json", RIG);
+  std::filesystem::permissions(scene, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                          std::filesystem::perms::group_read);
+  std::filesystem::create_symlink("rig.json", path("link.json"));
+  ASSERT_EQ(run({"save", path("link.json")}).status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(path("link.json")));
+  EXPECT_EQ(
+      std::filesystem::status(scene).permissions() & std::filesystem::perms::all,
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+  // Only the "state" entries are new: every line written by hand is still there.
+  const std::string saved = read(scene);
+  std::string line;
+  for (std::istringstream lines(RIG); std::getline(lines, line);) {
+    if (line.find("\"nodes\"") == std::string::npos && line.find("\"server\"") == std::string::npos &&
+        line.find("]") != 0) {
+      EXPECT_NE(saved.find(line), std::string::npos) << line;
+    }
+  }
+  EXPECT_NE(saved.find(R"("state": [{"block": "IIDS", "token": "ids", "u4": [268435458]}, )"), std::string::npos)
+      << saved;
+
+  const RunResult device = run({"save", scene, "-o", "/dev/null"});
+  EXPECT_EQ(device.status, 1);
+  EXPECT_EQ(device.err, "scenehost: /dev/null: not a regular file; only regular files are written\n");
+}
+
+TEST_F(SaveTest, StaleStatesNameTheFieldAndCanBeRebuilt) {
+  const std::string scene = write("rig.json", RIG);
+  ASSERT_EQ(run({"save", scene}).status, 0);
+  std::string text = read(scene);
+  text.replace(text.find("\"mode\": \"Rel\""), 13, "\"mode\": \"Abs\"");
+  write("rig.json", text);
+  const RunResult stale = run({"eval", scene});
+  EXPECT_NE(
+      stale.err.find("nodes[0]: \"state\" disagrees with the node's settings: \"mode\" is 1 but the state holds 2"),
+      std::string::npos)
+      << stale.err;
+  ASSERT_EQ(run({"save", scene, "--from-settings"}).status, 0);
+  EXPECT_EQ(run({"eval", scene}).err, "");
 }
 
 }  // namespace

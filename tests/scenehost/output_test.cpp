@@ -1,0 +1,80 @@
+// What the commands write: frames streamed as they are computed, and every
+// failed write an error, except a reader that has gone.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <sstream>
+#include <streambuf>
+
+#include "scenehost_fixture.h"
+
+namespace kv::scenehost::testing {
+namespace {
+
+// Takes `room` characters, then fails every write with `error` in errno.
+class FailingBuffer : public std::streambuf {
+ public:
+  FailingBuffer(std::size_t room, int error) : room_(room), error_(error) {}
+  const std::string& taken() const { return taken_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (taken_.size() >= room_) {
+      errno = error_;
+      return traits_type::eof();
+    }
+    taken_ += traits_type::to_char_type(c);
+    return c;
+  }
+
+ private:
+  std::size_t room_;
+  int error_;
+  std::string taken_;
+};
+
+class OutputTest : public ScenehostTest {
+ protected:
+  RunResult runInto(FailingBuffer& buffer, std::vector<std::string> arguments) {
+    if (arguments[0] != "servers") arguments.insert(arguments.end(), {"--module", KV_MODULE_PATH});
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    return {runScenehost(arguments, out, err), buffer.taken(), err.str()};
+  }
+
+  std::string scene() {
+    return write("ball.json", R"({"items": [{"type": "object", "name": "Ball"}],
+      "nodes": [{"server": "Item Pos", "item": "Ball", "outputs": ["Position"]}]})");
+  }
+};
+
+TEST_F(OutputTest, FramesAreWrittenAsTheyComeAndAFullOutputStopsTheRun) {
+  // Two billion frames could neither be held nor computed in time: the run
+  // only ends this soon because the first rows reach the output at once.
+  for (const char* format : {"table", "csv", "json"}) {
+    FailingBuffer full(4096, ENOSPC);
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult result = runInto(full, {"eval", scene(), "--frames", "0..2000000000", "--format", format});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << format;
+    EXPECT_EQ(result.status, 1) << format;
+    EXPECT_EQ(result.out.size(), 4096u) << format;
+    EXPECT_EQ(result.err, "scenehost: standard output: cannot write: No space left on device\n") << format;
+  }
+}
+
+TEST_F(OutputTest, EveryCommandChecksItsLastFlushAndAClosedPipeEndsQuietly) {
+  FailingBuffer full(10, ENOSPC);
+  const RunResult servers = runInto(full, {"servers", KV_MODULE_PATH});
+  EXPECT_EQ(servers.status, 1);
+  EXPECT_EQ(servers.err, "scenehost: standard output: cannot write: No space left on device\n");
+
+  FailingBuffer closed(100, EPIPE);
+  const RunResult eval = runInto(closed, {"eval", scene(), "--frames", "0..100000"});
+  EXPECT_EQ(eval.status, 1);
+  EXPECT_EQ(eval.err, "");
+  EXPECT_EQ(eval.out.size(), 100u);
+}
+
+}  // namespace
+}  // namespace kv::scenehost::testing
