@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <ostream>
 
-#include "host/module_loader.h"
 #include "scenehost/commands.h"
 #include "scenehost/errors.h"
 #include "scenehost/module_path.h"
@@ -231,6 +231,14 @@ void failOnFailedChecks(const std::string& modulePath, int failed) {
   }
 }
 
+// A module file that is not there is one error, not a failure in every group
+// of validate. A bare name is left to the system's loader to search for.
+void expectModuleFile(const std::string& path) {
+  const std::filesystem::path file(path);
+  std::error_code error;
+  if (file.has_parent_path() && !std::filesystem::exists(file, error)) throw SceneError(path + ": no such module file");
+}
+
 void servers(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
   const ParsedArguments parsed = parseArguments(arguments, {});
   if (parsed.help) {
@@ -285,8 +293,7 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
     }
   }
   options.module = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
-  // A module that does not load is one error, not a failure in every group.
-  { const host::LoadedModule probe(options.module); }
+  expectModuleFile(options.module);
   failOnFailedChecks(options.module, validateCommand(options, out));
 }
 
