@@ -275,7 +275,7 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
     if (error != std::errc() || end != seed.data() + seed.size()) {
-      throw UsageError("--seed takes an unsigned number, not \"" + seed + "\"");
+      throw UsageError("--seed takes a whole number from 0 to 18446744073709551615, not \"" + seed + "\"");
     }
     options.seed = value;
   }

@@ -67,7 +67,7 @@ class PanelSession {
     int accepted;
     if (data->dataType == "float") {
       const std::optional<double> value = parseDouble(text);
-      if (!value) throw SceneError(inQuotes(label) + " takes a number, not " + inQuotes(text));
+      if (!value) throw SceneError(inQuotes(label) + " takes a finite number, not " + inQuotes(text));
       accepted = panel_.set(control.id, *value);
     } else {
       const std::int32_t value = choice(control, text);
