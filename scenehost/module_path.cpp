@@ -51,8 +51,8 @@ std::string chooseModulePath(const std::string& option, const SceneFile* scene) 
     std::error_code error;
     if (!fs::exists(path, error)) {
       throw SceneError(scene->path + ": \"module\": no module file " + path.string() +
-                       " (the scene's \"module\" names \"" + scene->module +
-                       "\" beside the scene file; --module PATH overrides it)");
+                       (named.is_absolute() ? "" : " (a \"module\" is relative to the scene file's folder)") +
+                       "; --module PATH overrides it");
     }
     return path.string();
   }

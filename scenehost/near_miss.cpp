@@ -29,7 +29,7 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::string didYouMean(std::string_view word, const std::vector<std::string>& known) {
-  const std::size_t allowed = std::max<std::size_t>(1, word.size() / 4);
+  const std::size_t allowed = (word.size() + 1) / 4;
   const std::string* best = nullptr;
   std::size_t bestDistance = allowed + 1;
   for (const std::string& name : known) {

@@ -9,8 +9,8 @@
 namespace kv::scenehost {
 
 // ` (did you mean "Arm"?)` for the closest of `known` to `word`, or "" when
-// none is close: equal but for case, or within one edit in four characters
-// (at least one), letters compared without case.
+// none is close: equal but for case, or a slip (a letter added, dropped or
+// changed) for every four letters of `word`, three letters allowing one.
 std::string didYouMean(std::string_view word, const std::vector<std::string>& known);
 
 }  // namespace kv::scenehost

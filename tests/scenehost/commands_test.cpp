@@ -309,8 +309,7 @@ TEST_F(CommandsTest, AModuleThatIsNotThereIsOneError) {
   const RunResult eval = run({"eval", scene}, false);
   EXPECT_EQ(eval.status, 1);
   EXPECT_EQ(eval.err, "scenehost: " + scene + ": \"module\": no module file " + path("gone.so") +
-                          " (the scene's \"module\" names \"gone.so\" beside the scene file; --module PATH overrides "
-                          "it)\n");
+                          " (a \"module\" is relative to the scene file's folder); --module PATH overrides it\n");
 }
 
 TEST_F(CommandsTest, NodesThatCanOnlyDeliverZerosAreWarnedOfOnce) {
