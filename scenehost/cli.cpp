@@ -113,8 +113,8 @@ zeros (no item, or a bone node with an object but no bone) is warned of once.
                     FIRST, LAST and STEP are whole numbers, LAST not before FIRST, STEP 1 or more
   --format FORMAT   table (default), csv or json
   --angles UNIT     the unit of rotations ("Rotation", "W Rot", "pivotRot", "restRot" and the
-                    H, P, B of the Rot nodes): radians as the host delivers them, or degrees
-                    (default: the scene's "angles", else radians)
+                    H, P, B of the Rot and WRot nodes): radians as the host delivers them, or
+                    degrees (default: the scene's "angles", else radians)
   --plot FILE       also draw the vector outputs' paths over the frames with gnuplot
 
 Integer outputs are item identifiers, shown alike in every format: eight
