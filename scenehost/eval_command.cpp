@@ -24,7 +24,7 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;
-  if (!options.plot.empty()) plot.emplace(columns, file, options.plot);
+  if (!options.plot.empty()) plot.emplace(placed, frames, options.plot, file.angles);
   const std::unique_ptr<FramePrinter> printer = makeFramePrinter(options.format, columns, file, frames, out);
   {
     ProgressLine progress(err, frameCount(frames), options.progress);

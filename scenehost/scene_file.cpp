@@ -64,7 +64,7 @@ class SceneParser {
     if (doc.contains("angles")) {
       const std::string angles = text(doc["angles"], "angles");
       if (angles != "degrees" && angles != "radians") fail("angles", "expected \"degrees\" or \"radians\"");
-      degrees_ = angles == "degrees";
+      file_.angles = angles == "degrees" ? AngleUnit::Degrees : AngleUnit::Radians;
     }
     if (doc.contains("frames")) {
       std::string problem;
@@ -130,7 +130,7 @@ class SceneParser {
   // [x, y, z], keys [{"t"|"f": ..., "v": [x, y, z]}, ...], or either wrapped
   // in {"deg": ...} or {"rad": ...} for angles.
   ChannelValue channel(const Json& json, const std::string& where, bool angle) const {
-    double unit = angle && degrees_ ? DEGREE : 1.0;
+    double unit = angle && file_.angles == AngleUnit::Degrees ? DEGREE : 1.0;
     const Json* body = &json;
     if (json.is_object()) {
       if (json.size() != 1 || !(json.contains("deg") || json.contains("rad"))) {
@@ -445,7 +445,6 @@ class SceneParser {
   }
 
   SceneFile& file_;
-  bool degrees_ = false;
   std::map<std::string, ItemId> named_;                    // objects, lights, cameras
   std::map<ItemId, std::map<std::string, ItemId>> bones_;  // by owner object
   std::vector<std::pair<std::size_t, ItemId>> ids_;        // (index in "items", identifier)
