@@ -61,7 +61,7 @@ std::string unitOf(Quantity quantity, AngleUnit angles) {
     case Quantity::Rotation:
       return angles == AngleUnit::Degrees ? "degrees" : "radians";
     case Quantity::Scale:
-      return "factor";
+      return "scale factor";
     case Quantity::Direction:
       return "axis vector";
     case Quantity::Item:
@@ -88,7 +88,8 @@ class ScriptWriter {
   explicit ScriptWriter(const PlotPicture& picture) : picture_(picture) {
     for (std::size_t n = 0; n < picture.series.size(); ++n) {
       if (picture.series[n].frames.empty()) continue;
-      (picture.series[n].quantity == Quantity::Position ? paths_ : panels_).push_back(n);
+      const bool path = picture.series[n].quantity == Quantity::Position && picture.series[n].components == 3;
+      (path ? paths_ : panels_).push_back(n);
     }
     lone_.resize(picture.series.size());
     marks_.resize(picture.series.size());
@@ -170,17 +171,32 @@ class ScriptWriter {
     }
   }
 
+  // The longest side of the box around the paths; 2 when they stand on one point.
+  double longestSpan() const {
+    double longest = 0;
+    for (const Bounds& b : bounds_) longest = std::max(longest, b.high - b.low);
+    return longest > 0 ? longest : 2;
+  }
+
   // Ranges by data column, all as long as the longest so that the views
   // share one scale, and no shorter than a quarter of it so that a flat path
   // keeps a readable view.
   std::string axisRange(int column) const {
-    double longest = 0;
-    for (const Bounds& b : bounds_) longest = std::max(longest, b.high - b.low);
-    if (longest == 0) longest = 2;
+    const double longest = longestSpan();
     const Bounds& b = bounds_[column - 2];
     const double half = std::max(b.high - b.low, longest / 4) / 2 + longest * 0.08;
     const double middle = (b.low + b.high) / 2;
     return range(middle - half, middle + half);
+  }
+
+  // One step between the tics of every view, so that equal lengths look
+  // alike in all of them: 1, 2 or 5 times a power of ten, five or so to the
+  // longest axis.
+  std::string ticStep() const {
+    const double rough = longestSpan() / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double fraction = rough / power;
+    return number((fraction < 1.5 ? 1 : fraction < 3.5 ? 2 : 5) * power);
   }
 
   // Places the next plot: column 0 or 1 (or both), `top` pixels below the title.
@@ -215,7 +231,7 @@ class ScriptWriter {
   // Top and 3D above, front and side below, as a drawing lays its views
   // out; the legend of all four under them.
   void views() {
-    script_ += "unset key\n";
+    script_ += "unset key\nset xtics " + ticStep() + "\nset ytics " + ticStep() + "\nset ztics " + ticStep() + "\n";
     view(TOP, 0, 0);
     view(FRONT, 0, VIEW_HEIGHT);
     view(SIDE, 1, VIEW_HEIGHT);
@@ -257,7 +273,7 @@ class ScriptWriter {
     place(1, 0, VIEW_HEIGHT, false);
     script_ += "set title '3D, scene units'\nset xlabel 'X'\nset ylabel 'Z'\nset zlabel 'Y'\n";
     script_ += "set xrange " + axisRange(2) + "\nset yrange " + axisRange(4) + "\nset zrange " + axisRange(3) + "\n";
-    script_ += "set view 60,30\nset view equal xyz\nset xyplane 0\n";
+    script_ += "set view 60,30,1.3\nset view equal xyz\nset xyplane 0\n";
     std::string plots;
     for (std::size_t p = 0; p < paths_.size(); ++p)
       plots += (plots.empty() ? "splot " : ", \\\n      ") + pathPlots(p, " using 2:4:3");
@@ -276,7 +292,7 @@ class ScriptWriter {
       plots += ", keyentry with lines" + lineType(p) + " lw 1.5 title " + quoted(series(paths_[p]).title);
     }
     script_ += plots + ", keyentry" + START + " lc 'black' title 'start', keyentry" + END + " lc 'black' title 'end'\n";
-    script_ += "unset key\nset border\nset tics\nset grid\n";
+    script_ += "unset key\nset border\nset tics\nset grid\nset xtics autofreq\nset ytics autofreq\n";
   }
 
   // Panel p of the outputs against the frames.
