@@ -4,8 +4,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 #include "host/call_record.h"
+#include "scenehost/evaluation.h"
 
 namespace kv::scenehost {
 namespace {
@@ -17,7 +19,9 @@ constexpr int VIEW_HEIGHT = 480;  // each view of the positions
 constexpr int LEGEND_ROW_HEIGHT = 22;
 constexpr int LEGEND_MARGIN = 20;
 constexpr int PANEL_HEIGHT = 300;  // each panel against the frames
-constexpr std::int64_t LABEL_EVERY = 10;
+// Every tenth frame of the run is numbered on the paths; a run so long that
+// a path would carry more than this many numbers gets every hundredth, and so on.
+constexpr std::int64_t MOST_LABELS = 30;
 
 // Red, green, blue for the three components of a vector, as axes are
 // coloured; grey for a single value.
@@ -91,6 +95,7 @@ class ScriptWriter {
       const bool path = picture.series[n].quantity == Quantity::Position && picture.series[n].components == 3;
       (path ? paths_ : panels_).push_back(n);
     }
+    while (frameCount(picture.frames) > labelEvery_ * MOST_LABELS) labelEvery_ *= 10;
     lone_.resize(picture.series.size());
     marks_.resize(picture.series.size());
     // The legend lists the paths and the two marks, four to a row.
@@ -120,27 +125,43 @@ class ScriptWriter {
  private:
   const PlotSeries& series(std::size_t n) const { return picture_.series[n]; }
 
-  // Samples [first, end) of run r.
-  std::size_t runEnd(const PlotSeries& s, std::size_t r) const {
-    return r + 1 < s.runs.size() ? s.runs[r + 1].first : s.frames.size();
-  }
-
   std::string sample(const PlotSeries& s, std::size_t i) const {
     std::string line = std::to_string(s.frames[i]);
     for (int c = 0; c < s.components; ++c) line += " " + number(s.values[i * s.components + c]);
     return line + "\n";
   }
 
-  // $sN: the samples, a blank line between runs (gnuplot breaks the line
-  // there); $loneN: the samples alone in their runs, which a line cannot show.
+  // Whether the line breaks between samples i - 1 and i of a run: an angle
+  // that moves by more than half a turn has wrapped around its range.
+  bool wraps(const PlotSeries& s, std::size_t i) const {
+    if (s.quantity != Quantity::Rotation) return false;
+    const double halfTurn = picture_.angles == AngleUnit::Degrees ? 180 : std::numbers::pi;
+    for (int c = 0; c < s.components; ++c) {
+      const std::size_t at = i * s.components + c;
+      if (std::abs(s.values[at] - s.values[at - s.components]) > halfTurn) return true;
+    }
+    return false;
+  }
+
+  // $sN: the samples, a blank line (where gnuplot breaks the line) between
+  // runs and where an angle wraps; $loneN: the samples alone between breaks,
+  // which a line cannot show.
   void seriesData(std::size_t n) {
     const PlotSeries& s = series(n);
     std::string lone;
     script_ += "$s" + std::to_string(n) + " << EOD\n";
-    for (std::size_t r = 0; r < s.runs.size(); ++r) {
-      if (r > 0) script_ += "\n";
-      for (std::size_t i = s.runs[r].first; i < runEnd(s, r); ++i) script_ += sample(s, i);
-      if (runEnd(s, r) - s.runs[r].first == 1) lone += sample(s, s.runs[r].first);
+    std::size_t nextRun = 1;
+    std::size_t piece = 0;  // the first sample since the last break
+    for (std::size_t i = 0; i <= s.frames.size(); ++i) {
+      const bool runStarts = nextRun < s.runs.size() && s.runs[nextRun].first == i;
+      if (runStarts) ++nextRun;
+      if (i == s.frames.size() || (i > 0 && (runStarts || wraps(s, i)))) {
+        if (i - piece == 1) lone += sample(s, piece);
+        if (i == s.frames.size()) break;
+        script_ += "\n";
+        piece = i;
+      }
+      script_ += sample(s, i);
     }
     script_ += "EOD\n";
     lone_[n] = !lone.empty();
@@ -148,7 +169,7 @@ class ScriptWriter {
   }
 
   // Also $endsN (first and last sample) and $marksN, every tenth frame of the
-  // run, but not where the path stands still since the last one.
+  // run (see MOST_LABELS), but not where the path stands still since the last one.
   void pathData(std::size_t n) {
     seriesData(n);
     const PlotSeries& s = series(n);
@@ -158,7 +179,7 @@ class ScriptWriter {
     std::size_t marked = s.frames.size();
     for (std::size_t i = 0; i < s.frames.size(); ++i) {
       const std::int64_t ordinal = (std::int64_t{s.frames[i]} - picture_.frames.first) / picture_.frames.step;
-      if (ordinal % LABEL_EVERY != 0) continue;
+      if (ordinal % labelEvery_ != 0) continue;
       const auto at = [&](std::size_t sample) { return s.values.begin() + 3 * static_cast<std::ptrdiff_t>(sample); };
       if (marked < i && std::equal(at(i), at(i + 1), at(marked))) continue;
       marks += sample(s, i);
@@ -346,6 +367,7 @@ class ScriptWriter {
   std::array<Bounds, 3> bounds_;     // of the paths' X, Y, Z
   std::vector<bool> lone_;           // by series: it has samples alone in their runs
   std::vector<bool> marks_;          // by series: it has frames labelled
+  std::int64_t labelEvery_ = 10;     // frames of the run between numbered ones
   int legendRows_ = 0;
   int viewsHeight_ = 0;  // with the legend
   int height_ = 0;

@@ -1,11 +1,12 @@
 // The gnuplot script of a picture of an evaluation. Positions are paths in
 // four views with equal scales on their axes: from the top (X across, Z up),
 // the front (X, Y), the side (Z, Y) and in 3D (Y up), start and end marked and
-// every tenth frame labelled. Every other output gets a panel against the
-// frames, labelled with its unit; item identifiers are drawn as steps between
-// the items' names. A line breaks where the node's "Item" input changes
-// item; frames where it delivers none are left out, and a sample alone
-// between breaks is drawn as a point.
+// every tenth frame numbered (every hundredth... in long runs). Every other
+// output gets a panel against the frames, labelled with its unit; item
+// identifiers are drawn as steps between the items' names. A line breaks
+// where the node's "Item" input changes item and where an angle wraps around
+// its range; frames where the input delivers none are left out, and a sample
+// alone between breaks is drawn as a point.
 #pragma once
 
 #include <cstddef>

@@ -23,16 +23,19 @@ constexpr const char* SCENE = R"({
 
 // Ball moves by (1, 0, 0.5) a frame, Kite stands still and is turned by 30
 // degrees; "follow" samples Ball, then Kite, then nothing, Kite for one frame
-// and Ball again.
+// and Ball again. Top turns once around, which its world heading shows as a
+// jump from about 180 to about -180 degrees.
 constexpr const char* SWITCHING_SCENE = R"({
   "fps": 10,
   "angles": "degrees",
   "items": [{"type": "object", "name": "Ball", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 12, "v": [12, 0, 6]}]},
-            {"type": "object", "name": "Kite", "position": [5, 5, 5], "rotation": [30, 0, 0]}],
+            {"type": "object", "name": "Kite", "position": [5, 5, 5], "rotation": [30, 0, 0]},
+            {"type": "object", "name": "Top", "rotation": [{"f": 0, "v": [0, 0, 0]}, {"f": 12, "v": [360, 0, 0]}]}],
   "nodes": [{"name": "follow", "server": "Item Info", "outputs": ["W Pos", "Rotation", "Item"],
              "inputs": {"Item": [{"f": 0, "v": "Ball"}, {"f": 4, "v": "Kite"}, {"f": 6, "v": null},
                                  {"f": 9, "v": "Kite"}, {"f": 10, "v": "Ball"}]}},
-            {"name": "x", "server": "Item Pos", "item": "Ball", "outputs": ["X"]}]
+            {"name": "x", "server": "Item Pos", "item": "Ball", "outputs": ["X"]},
+            {"name": "spin", "server": "Item WRot", "item": "Top", "outputs": ["H"]}]
 })";
 
 class PlotTest : public ScenehostTest {
@@ -120,6 +123,7 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
   EXPECT_NE(run.find("set title 'x: X'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
             std::string::npos);
   EXPECT_EQ(block(run, "$lone3"), "(no block $lone3)");
+  EXPECT_EQ(count(block(run, "$s4"), "\n\n"), 1u) << block(run, "$s4");        // the line breaks where the angle wraps
   EXPECT_NE(run.find("set multiplot title 'scene.json'"), std::string::npos);  // the name, not the path
 
   // One frame is drawn as points.
