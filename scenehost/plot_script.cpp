@@ -55,6 +55,7 @@ constexpr View SIDE{"side (from +X)", 4, 3};
 // The marks of a path's start and end.
 constexpr const char* START = " with points pt 6 ps 2";
 constexpr const char* END = " with points pt 5 ps 1.1";
+constexpr const char* LONE = " with points pt 7 ps 0.8";
 
 const char* axisName(int column) { return column == 2 ? "X" : column == 3 ? "Y" : "Z"; }
 
@@ -97,6 +98,7 @@ class ScriptWriter {
     }
     while (frameCount(picture.frames) > labelEvery_ * MOST_LABELS) labelEvery_ *= 10;
     lone_.resize(picture.series.size());
+    lined_.resize(picture.series.size());
     marks_.resize(picture.series.size());
     // The legend lists the paths and the two marks, four to a row.
     legendRows_ = static_cast<int>(paths_.size() + 2 + 3) / 4;
@@ -157,6 +159,7 @@ class ScriptWriter {
       if (runStarts) ++nextRun;
       if (i == s.frames.size() || (i > 0 && (runStarts || wraps(s, i)))) {
         if (i - piece == 1) lone += sample(s, piece);
+        if (i - piece > 1) lined_[n] = true;
         if (i == s.frames.size()) break;
         script_ += "\n";
         piece = i;
@@ -229,9 +232,10 @@ class ScriptWriter {
     script_ += "set origin " + number(column * 0.5) + "," + number(y) + "\n";
   }
 
-  // The samples of series n alone in their runs, as points, when there are any.
-  std::string lonePoints(std::size_t n, const std::string& columns, const std::string& style) const {
-    return lone_[n] ? ", $lone" + std::to_string(n) + columns + " with points pt 7 ps 0.8" + style + " notitle" : "";
+  // The samples of series n alone between breaks, as points, when there are any.
+  std::string lonePoints(std::size_t n, const std::string& columns, const std::string& style,
+                         const std::string& title = " notitle") const {
+    return lone_[n] ? ", $lone" + std::to_string(n) + columns + LONE + style + title : "";
   }
 
   std::string lineType(std::size_t path) const { return " lt " + std::to_string(path % PATH_COLOURS.size() + 1); }
@@ -310,7 +314,9 @@ class ScriptWriter {
         "samplen 3 width 2\n";
     std::string plots = "plot 2 notitle";
     for (std::size_t p = 0; p < paths_.size(); ++p) {
-      plots += ", keyentry with lines" + lineType(p) + " lw 1.5 title " + quoted(series(paths_[p]).title);
+      // A key shows points for a path drawn as points alone.
+      const std::string style = lined_[paths_[p]] ? " with lines lw 1.5" : LONE;
+      plots += ", keyentry" + style + lineType(p) + " title " + quoted(series(paths_[p]).title);
     }
     script_ += plots + ", keyentry" + START + " lc 'black' title 'start', keyentry" + END + " lc 'black' title 'end'\n";
     script_ += "unset key\nset border\nset tics\nset grid\nset xtics autofreq\nset ytics autofreq\n";
@@ -355,8 +361,9 @@ class ScriptWriter {
       const std::string colour =
           std::string(" lc rgb '") + (s.components == 3 ? COMPONENT_COLOURS[c] : VALUE_COLOUR) + "'";
       const std::string y = " using 1:" + std::to_string(c + 2);
-      plots += (plots.empty() ? "plot " : ", \\\n     ") + ("$s" + id) + y + " with lines lw 1.5" + colour + " title " +
-               quoted(componentName(s.quantity, c)) + lonePoints(n, y, colour);
+      const std::string title = " title " + quoted(componentName(s.quantity, c));
+      plots += (plots.empty() ? "plot " : ", \\\n     ") + ("$s" + id) + y + " with lines lw 1.5" + colour +
+               (lined_[n] ? title : " notitle") + lonePoints(n, y, colour, lined_[n] ? " notitle" : title);
     }
     script_ += plots + "\nunset label\n";
   }
@@ -365,7 +372,8 @@ class ScriptWriter {
   std::vector<std::size_t> paths_;   // series drawn as paths
   std::vector<std::size_t> panels_;  // series drawn against the frames
   std::array<Bounds, 3> bounds_;     // of the paths' X, Y, Z
-  std::vector<bool> lone_;           // by series: it has samples alone in their runs
+  std::vector<bool> lone_;           // by series: it has samples alone between breaks
+  std::vector<bool> lined_;          // by series: it has two samples or more between breaks
   std::vector<bool> marks_;          // by series: it has frames labelled
   std::int64_t labelEvery_ = 10;     // frames of the run between numbered ones
   int legendRows_ = 0;
