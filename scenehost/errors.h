@@ -5,6 +5,8 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace kv::scenehost {
 
@@ -22,5 +24,12 @@ class OutputClosed : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// A name as messages show it: "Arm".
+inline std::string inQuotes(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  return quoted += '"';
+}
 
 }  // namespace kv::scenehost

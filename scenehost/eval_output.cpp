@@ -27,7 +27,7 @@ std::string shortTime(double time) {
   return text;
 }
 
-const char* typeName(int type) {
+const char* connectionTypeName(int type) {
   switch (type) {
     case CT_VECTOR:
       return "vector";
@@ -147,7 +147,7 @@ class CsvPrinter : public ColumnPrinter {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       const OutputColumn& column = columns_[c];
       const host::OutputValue value = shown(frame, c);
-      rows += start + csvField(column.node) + "," + csvField(column.output) + "," + typeName(column.type) + ",";
+      rows += start + csvField(column.node) + "," + csvField(column.output) + "," + connectionTypeName(column.type) + ",";
       if (column.type == CT_VECTOR) {
         rows += host::formatDouble(value.vector[0]) + "," + host::formatDouble(value.vector[1]) + "," +
                 host::formatDouble(value.vector[2]) + ",";

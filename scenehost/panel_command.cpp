@@ -19,7 +19,6 @@
 namespace kv::scenehost {
 namespace {
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 std::string quotedList(const std::vector<std::string>& names) {
   std::string list;

@@ -18,7 +18,6 @@ constexpr std::uint32_t IDS_BLOCK = host::blockId("IIDS");
 constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
 constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 // ` (did you mean "W Pos"?) (it has "W Pos", "X", ...)` for a port `name` that is not among `ports`.
 std::string portChoices(const std::string& name, const std::vector<host::PortInfo>& ports) {

@@ -24,12 +24,6 @@ using host::Triple;
 
 constexpr double DEGREE = std::numbers::pi / 180.0;
 
-std::string inQuotes(std::string_view text) {
-  std::string quoted = "\"";
-  quoted += text;
-  return quoted += '"';
-}
-
 std::string indexed(const std::string& where, std::size_t index) { return where + "[" + std::to_string(index) + "]"; }
 
 const char* typeName(ItemId id) {

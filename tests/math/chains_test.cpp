@@ -27,7 +27,7 @@ using test::plainProduct;
 using test::rotateRow;
 using test::Triple;
 
-constexpr double PI = std::numbers::pi;
+using test::PI;
 constexpr double T = 1.5;  // sampling time
 constexpr ItemId OBJ = 0x10000000;
 constexpr ItemId LIGHT = 0x20000000;

@@ -20,7 +20,7 @@ using test::maxDifference;
 using test::plainProduct;
 using test::rotateRow;
 
-constexpr double PI = std::numbers::pi;
+using test::PI;
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
 
 std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }

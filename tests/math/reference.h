@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cmath>
+#include <numbers>
 
 #include "math/vec_types.h"
 
 namespace kv::test {
+
+constexpr double PI = std::numbers::pi;
 
 // Heading about Y (+Z towards +X), pitch about X (+Z towards -Y), bank about Z
 // (+X towards +Y), applied to a row vector in the order bank, pitch, heading.

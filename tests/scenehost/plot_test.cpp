@@ -13,7 +13,7 @@
 namespace kv::scenehost::testing {
 namespace {
 
-constexpr const char* SCENE = R"({
+constexpr const char* RISING_BALL = R"({
   "fps": 4,
   "frames": "0..4",
   "items": [{"type": "object", "name": "Ball", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 4, "v": [4, 2, 0]}]}],
@@ -135,7 +135,7 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
 
 TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
   if (findGnuplot().empty()) GTEST_SKIP() << "gnuplot is not installed";
-  const std::string scene = write("scene.json", SCENE);
+  const std::string scene = write("scene.json", RISING_BALL);
   RunResult result = run({"eval", scene, "--plot", path("paths.svg")});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "");  // nor a warning of gnuplot's
@@ -158,7 +158,7 @@ TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
 }
 
 TEST_F(PlotTest, ExplainsWhatIsMissing) {
-  const std::string scene = write("scene.json", SCENE);
+  const std::string scene = write("scene.json", RISING_BALL);
   RunResult result = run({"eval", scene, "--plot", path("paths.pdf")});
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("the picture must be a .svg or .png file"), std::string::npos) << result.err;
