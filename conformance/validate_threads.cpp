@@ -10,10 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 constexpr int THREADS = 6;
@@ -128,4 +129,4 @@ void validateThreads(ValidateContext& context) {
   same.report(context.report, name, "every value equal to one thread's, bit for bit", "value");
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

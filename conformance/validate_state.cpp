@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 // What a node holding `before` must save after loading `stored`.
@@ -173,4 +174,4 @@ class StateRun {
 
 void validateState(ValidateContext& context) { StateRun(context).run(); }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-namespace kv::scenehost {
+namespace kv::conformance {
 
 class CheckReport {
  public:
@@ -52,4 +52,4 @@ class Tally {
   std::string firstFailure_;
 };
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

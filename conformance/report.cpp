@@ -1,6 +1,6 @@
-#include "scenehost/validate_report.h"
+#include "conformance/report.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 
 bool CheckReport::check(bool ok, const std::string& what, const std::string& expected, const std::string& seen) {
   if (ok) {
@@ -28,4 +28,4 @@ bool Tally::report(CheckReport& report, const std::string& what, const std::stri
   return report.check(ok(), what, expected, seen(noun));
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "scenehost_fixture.h"
+#include "scenehost/scenehost_fixture.h"
 
 namespace kv::scenehost::testing {
 namespace {

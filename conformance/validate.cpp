@@ -1,4 +1,4 @@
-// scenehost validate: loads the module once and runs the chosen groups on it,
+// Validation: loads the module once and runs the chosen groups on it,
 // each with a generator seeded from the printed seed and the group's name.
 #include <exception>
 #include <memory>
@@ -6,10 +6,10 @@
 #include <random>
 #include <utility>
 
-#include "scenehost/commands.h"
-#include "scenehost/validate_groups.h"
+#include "conformance/conformance.h"
+#include "conformance/groups.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 
 int ValidateContext::scale() const {
   switch (level) {
@@ -75,7 +75,7 @@ const std::vector<std::string>& validateGroups() {
   return names;
 }
 
-int validateCommand(const ValidateOptions& options, std::ostream& out) {
+int validateModule(const ValidateOptions& options, std::ostream& out) {
   std::random_device entropy;
   const std::uint64_t seed = options.seed ? *options.seed : (std::uint64_t{entropy()} << 32) | entropy();
   CheckReport report(out);
@@ -114,4 +114,4 @@ int validateCommand(const ValidateOptions& options, std::ostream& out) {
   return report.failed();
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

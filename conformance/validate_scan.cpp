@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
 #include "host/host.h"
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 // Builds on either side of every change of service names, and the extremes.
@@ -220,4 +220,4 @@ void validateScan(ValidateContext& context) {
   checkBuilds(context, module);
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

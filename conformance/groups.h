@@ -1,4 +1,4 @@
-// The groups of `scenehost validate`: each drives the loaded module through
+// The groups of validation: each drives the loaded module through
 // its descriptor alone and prints its checks into the shared report.
 #pragma once
 
@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "conformance/conformance.h"
+#include "conformance/report.h"
 #include "host/module_loader.h"
-#include "scenehost/commands.h"
-#include "scenehost/validate_report.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 
 struct ValidateContext {
   std::string modulePath;
@@ -27,7 +27,7 @@ struct ValidateContext {
   std::mt19937_64 random(std::string_view group) const;
 };
 
-// The host-contract checks of `check` (check_command.cpp): descriptor, server
+// The host-contract checks of checkModule (contract_checks.cpp): descriptor, server
 // table and every server's activation, bindings, ports and panel.
 void checkContract(CheckReport& report, const std::string& modulePath);
 
@@ -39,4 +39,4 @@ void validateEvaluation(ValidateContext& context);
 void validateThreads(ValidateContext& context);
 void validateAllocations(ValidateContext& context);
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

@@ -1,6 +1,6 @@
-// scenehost check: loads a module file the way the host does and checks the
-// host's contract, one line per check, so that a plug-in developer sees what
-// a host would trip over before a host ever loads the file.
+// Checks of the host's contract: loads a module file the way the host does,
+// one line per check, so that a plug-in developer sees what a host would trip
+// over before a host ever loads the file.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -11,18 +11,18 @@
 #include <utility>
 #include <vector>
 
+#include "conformance/conformance.h"
+#include "conformance/groups.h"
+#include "conformance/report.h"
+#include "conformance/state_json.h"
 #include "host/module_loader.h"
 #include "host/node.h"
 #include "host/saved_state.h"
 #include "host/scene.h"
 #include "host/services.h"
 #include "host/shared_library.h"
-#include "scenehost/commands.h"
-#include "scenehost/state_json.h"
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_report.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 constexpr std::uint32_t DESCRIPTOR_VERSION = 3;
@@ -328,7 +328,7 @@ void checkContract(CheckReport& report, const std::string& modulePath) {
   checkServers(report, *module);
 }
 
-int checkCommand(const std::string& modulePath, std::ostream& out) {
+int checkModule(const std::string& modulePath, std::ostream& out) {
   CheckReport report(out);
   out << modulePath << ":" << std::endl;
   checkContract(report, modulePath);
@@ -336,4 +336,4 @@ int checkCommand(const std::string& modulePath, std::ostream& out) {
   return report.failed();
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

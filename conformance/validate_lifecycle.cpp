@@ -11,10 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 constexpr std::size_t MOST_LIVE = 48;
@@ -269,4 +270,4 @@ class LifecycleRun {
 
 void validateLifecycle(ValidateContext& context) { LifecycleRun(context).run(); }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

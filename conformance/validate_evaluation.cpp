@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 constexpr int DEEP_OBJECTS = 10000;
@@ -242,4 +243,4 @@ class EvaluationRun {
 
 void validateEvaluation(ValidateContext& context) { EvaluationRun(context).run(); }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

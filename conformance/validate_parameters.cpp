@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 #include "panel/panel_ids.h"
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 // The item at list number n: with owner 0 of objects, lights and cameras
@@ -221,4 +222,4 @@ class ParametersRun {
 
 void validateParameters(ValidateContext& context) { ParametersRun(context).run(); }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

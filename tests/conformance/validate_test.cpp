@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/validate_report.h"
-#include "scenehost_fixture.h"
+#include "conformance/report.h"
+#include "scenehost/scenehost_fixture.h"
 
 namespace kv::scenehost::testing {
 namespace {
@@ -167,8 +167,8 @@ TEST_F(ValidateTest, EachFaultFailsTheCheckThatLooksForIt) {
 
 TEST(ValidateTally, ReportsCountsAndTheFirstFailureAndFailsWhenNothingRan) {
   std::ostringstream out;
-  CheckReport report(out);
-  Tally passing, failing, empty;
+  conformance::CheckReport report(out);
+  conformance::Tally passing, failing, empty;
   for (int i = 0; i < 3; ++i) passing.record(true, [] { return std::string("never asked"); });
   for (int i = 0; i < 4; ++i) failing.record(i % 2 == 0, [i] { return "case " + std::to_string(i); });
   EXPECT_TRUE(passing.report(report, "a", "all", "case"));

@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "conformance/groups.h"
+#include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 #include "host/allocation_counter.h"
 #include "host/module_allocations.h"
-#include "scenehost/validate_groups.h"
-#include "scenehost/validate_nodes.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 namespace {
 
 // Where the deliberate allocation goes, so that it cannot be optimised away.
@@ -83,4 +84,4 @@ void validateAllocations(ValidateContext& context) {
                      "time step");
 }
 
-}  // namespace kv::scenehost
+}  // namespace kv::conformance

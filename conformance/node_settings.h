@@ -1,19 +1,17 @@
-// What the validation groups share: the module's node servers, saved states
-// built and read back, item list numbers counted from the scene, and random
-// values and scenes.
+// The module's nodes as the validation groups drive them: its node servers,
+// nodes and panels made in a try, and node settings written into saved states
+// and read back from them.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "host/host.h"
 
-namespace kv::scenehost {
+namespace kv::conformance {
 
 // The names of the module's "NodeHandler" servers, in table order.
 std::vector<std::string> nodeServers(const host::LoadedModule& module);
@@ -44,13 +42,6 @@ std::optional<NodeSettings> nodeSettings(const host::HostNode& node);
 
 std::string stateText(const host::SavedState& state);
 
-// The 1-based place of `id` in the lists a panel shows (objects, lights and
-// cameras counted on; a bone among its owner's bones); 0 when absent.
-std::int32_t listNumber(const host::Scene& scene, ItemId id);
-
-// Every item of the scene: objects, lights, cameras, then bones by owner.
-std::vector<ItemId> sceneItems(const host::Scene& scene);
-
 // A node made in a try: null (and `error` set) when activation or create fails.
 std::unique_ptr<host::HostNode> tryNode(host::ServiceHost& host, const host::LoadedModule& module,
                                         const std::string& server, std::string& error);
@@ -58,29 +49,4 @@ std::unique_ptr<host::HostNode> tryNode(host::ServiceHost& host, const host::Loa
 // The node's panel, or null (and `error` set) when it cannot be opened.
 host::HostPanel* tryPanel(host::HostNode& node, std::string& error);
 
-// Random numbers drawn from a generator.
-class Draw {
- public:
-  explicit Draw(std::mt19937_64& random) : random_(random) {}
-
-  std::size_t below(std::size_t bound);  // 0 .. bound-1; 0 when bound is 0
-  bool chance(double probability);
-  double uniform(double low, double high);
-  double finite();         // moderate values, zeros, small and subnormal numbers
-  double edge();           // NaN, infinities, huge, extremes, or finite()
-  std::int32_t integer();  // small or extreme
-  template <typename T>
-  const T& pick(const std::vector<T>& items) {
-    return items[below(items.size())];
-  }
-  std::mt19937_64& generator() { return random_; }
-
- private:
-  std::mt19937_64& random_;
-};
-
-// A scene of `objects` objects with lights, cameras and bones, random parents
-// (earlier items only, so no cycles) and finite transforms of moderate size.
-void buildRandomScene(host::Scene& scene, Draw& draw, int objects);
-
-}  // namespace kv::scenehost
+}  // namespace kv::conformance
