@@ -25,14 +25,10 @@
 namespace kv::conformance {
 namespace {
 
-constexpr std::uint32_t DESCRIPTOR_VERSION = 3;
-constexpr std::uint32_t DESCRIPTOR_MACHINE = 0x300;
-constexpr const char* NODE_HANDLER = "NodeHandler";
-constexpr const char* NODE_INTERFACE = "NodeInterface";
 // Withheld to make a node activation fail: every node needs it.
-constexpr const char* REQUIRED_SERVICE = "NodeFuncs";
-constexpr int PANEL_VERSION = 4;
-constexpr int TOO_OLD_PANEL_VERSION = 3;
+constexpr const char* REQUIRED_SERVICE = NODE_FUNCS_SERVICE;
+constexpr int PANEL_VERSION = OLDEST_PANEL_HOST_VERSION;
+constexpr int TOO_OLD_PANEL_VERSION = OLDEST_PANEL_HOST_VERSION - 1;
 
 std::string hex(std::uintptr_t value, int digits) {
   char text[24];
@@ -73,14 +69,13 @@ bool checkDescriptor(CheckReport& report, const std::string& path) {
                     library ? "loaded" : host::lastLibraryError())) {
     return false;
   }
-  const auto* descriptor =
-      static_cast<const ModuleDescriptor*>(host::findSymbol(library.get(), host::DESCRIPTOR_SYMBOL));
-  if (!report.check(descriptor != nullptr, "exports _mod_descrip", "the descriptor symbol",
+  const auto* descriptor = static_cast<const ModuleDescriptor*>(host::findSymbol(library.get(), DESCRIPTOR_SYMBOL));
+  if (!report.check(descriptor != nullptr, std::string("exports ") + DESCRIPTOR_SYMBOL, "the descriptor symbol",
                     descriptor ? "found" : "no such symbol")) {
     return false;
   }
-  const bool synchronised = report.check(descriptor->sync == host::DESCRIPTOR_SYNC, "descriptor sync word",
-                                         hex(host::DESCRIPTOR_SYNC, 8), hex(descriptor->sync, 8));
+  const bool synchronised = report.check(descriptor->sync == DESCRIPTOR_SYNC, "descriptor sync word",
+                                         hex(DESCRIPTOR_SYNC, 8), hex(descriptor->sync, 8));
   if (!synchronised) return false;
   report.check(descriptor->version == DESCRIPTOR_VERSION, "descriptor version", std::to_string(DESCRIPTOR_VERSION),
                std::to_string(descriptor->version));
@@ -90,18 +85,20 @@ bool checkDescriptor(CheckReport& report, const std::string& path) {
 }
 
 void checkTags(CheckReport& report, const host::ServerInfo& server) {
-  const auto userName = server.tag(host::TAG_USER_NAME);
-  const auto menuGroup = server.tag(host::TAG_MENU_GROUP);
-  const auto scope = server.tag(host::TAG_SCOPE);
+  const auto userName = server.tag(TAG_USER_NAME);
+  const auto menuGroup = server.tag(TAG_MENU_GROUP);
+  const auto scope = server.tag(TAG_ALL);
   std::string seen;
   for (const host::ServerInfo::Tag& tag : server.tags) {
     seen += (seen.empty() ? "" : ", ") + quoted(tag.text) + " " + hex(tag.tag, 8);
   }
   if (!server.hasTagList) seen = "no tag list";
   if (seen.empty()) seen = "an empty tag list";
-  report.check(userName && !userName->empty() && menuGroup && !menuGroup->empty() && scope == "All",
+  report.check(userName && !userName->empty() && menuGroup && !menuGroup->empty() && scope == TAG_ALL_TEXT,
                server.name + ": tags",
-               "a user name (tag 0x00000000), a menu group (tag 0x00070000) and \"All\" (tag 0x00080000)", seen);
+               "a user name (tag " + hex(TAG_USER_NAME, 8) + "), a menu group (tag " + hex(TAG_MENU_GROUP, 8) +
+                   ") and " + quoted(TAG_ALL_TEXT) + " (tag " + hex(TAG_ALL, 8) + ")",
+               seen);
 }
 
 // The host calls every function of the handler record without a test.
@@ -248,8 +245,7 @@ void checkFailedActivation(CheckReport& report, host::ServiceHost& host, const h
   Record before;
   std::memcpy(&before, &record, sizeof record);
   host.withhold(REQUIRED_SERVICE);
-  const int result =
-      server.activate(host::HOST_INTERFACE_VERSION, host::ServiceHost::lookup(), &record.handler, nullptr);
+  const int result = server.activate(HOST_INTERFACE_VERSION, host::ServiceHost::lookup(), &record.handler, nullptr);
   host.restore(REQUIRED_SERVICE);
   const bool untouched = std::memcmp(&before, &record, sizeof record) == 0;
   report.check(result == AFUNC_BADGLOBAL && untouched, server.name + ": activation without " + quoted(REQUIRED_SERVICE),
@@ -284,8 +280,8 @@ void checkPanel(CheckReport& report, host::ServiceHost& host, const host::Loaded
 void checkServers(CheckReport& report, const host::LoadedModule& module) {
   std::vector<const host::ServerInfo*> handlers, interfaces;
   for (const host::ServerInfo& server : module.servers()) {
-    if (server.className == NODE_HANDLER) handlers.push_back(&server);
-    if (server.className == NODE_INTERFACE) interfaces.push_back(&server);
+    if (server.className == NODE_HANDLER_CLASS) handlers.push_back(&server);
+    if (server.className == NODE_INTERFACE_CLASS) interfaces.push_back(&server);
   }
   report.check(!handlers.empty(), "node servers", "at least one \"NodeHandler\" server",
                std::to_string(handlers.size()) + " \"NodeHandler\" and " + std::to_string(interfaces.size()) +
@@ -293,7 +289,7 @@ void checkServers(CheckReport& report, const host::LoadedModule& module) {
   for (const host::ServerInfo* server : handlers) checkTags(report, *server);
   std::vector<const host::ServerInfo*> panels;
   for (const host::ServerInfo* server : interfaces) {
-    const bool paired = module.find(NODE_HANDLER, server->name) != nullptr;
+    const bool paired = module.find(NODE_HANDLER_CLASS, server->name) != nullptr;
     report.check(paired, server->name + ": panel of a node", "a \"NodeHandler\" server of the same name",
                  paired ? "found" : "none");
     if (paired) panels.push_back(server);

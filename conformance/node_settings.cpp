@@ -10,16 +10,16 @@ namespace kv::conformance {
 std::vector<std::string> nodeServers(const host::LoadedModule& module) {
   std::vector<std::string> names;
   for (const host::ServerInfo& server : module.servers()) {
-    if (server.className == "NodeHandler") names.push_back(server.name);
+    if (server.className == NODE_HANDLER_CLASS) names.push_back(server.name);
   }
   return names;
 }
 
 host::SavedState settingsState(const NodeSettings& settings) {
   host::SavedState state;
-  state.add(IDS_BLOCK, "ids", {settings.ids.begin(), settings.ids.end()})
-      .add(TIME_BLOCK, "time", {settings.time})
-      .add(MODE_BLOCK, "mode", {settings.mode});
+  state.add(BLOCK_IDS, "ids", {settings.ids.begin(), settings.ids.end()})
+      .add(BLOCK_TIME, "time", {settings.time})
+      .add(BLOCK_MODE, "mode", {settings.mode});
   return state;
 }
 
@@ -36,8 +36,8 @@ std::optional<NodeSettings> readSettings(const host::SavedState& state) {
     const host::StoredBlock& block = state.blocks[index];
     return block.id == id && block.token == token && block.leaf;
   };
-  if (state.blocks.size() != 3 || !is(0, IDS_BLOCK, "ids") || !is(1, TIME_BLOCK, "time") ||
-      !is(2, MODE_BLOCK, "mode")) {
+  if (state.blocks.size() != 3 || !is(0, BLOCK_IDS, "ids") || !is(1, BLOCK_TIME, "time") ||
+      !is(2, BLOCK_MODE, "mode")) {
     return std::nullopt;
   }
   NodeSettings settings;

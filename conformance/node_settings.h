@@ -24,10 +24,6 @@ struct NodeSettings {
   std::int32_t mode = 0;
 };
 
-inline constexpr std::uint32_t IDS_BLOCK = host::blockId("IIDS");
-inline constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
-inline constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
-
 host::SavedState settingsState(const NodeSettings& settings);
 // Points the settings at `item`: a bone node (two ids) takes a bone with its
 // owner; an item node, or a bone node given a non-bone, takes the item in

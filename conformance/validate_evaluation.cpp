@@ -228,7 +228,7 @@ class EvaluationRun {
     host::ServiceHost host(scene);
     host.calls().setEnabled(false);
     scene.remove(owner);
-    const ItemId invented = host::BONE_BITS | 0x00FF0000 | 0xFFFE;
+    const ItemId invented = BONE_BITS | 0x00FF0000 | 0xFFFE;
     evaluateAll(host, {bone, child, camera, invented}, tally, true, "bones without owner", 2);
   }
 

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,19 +17,13 @@ namespace kv::conformance {
 namespace {
 
 // Builds on either side of every change of service names, and the extremes.
-constexpr unsigned BUILDS[] = {0, 1446, 1447, 2237, 2238, 2525, 2526, 2722, 2723, 4095};
-const char* const OUTPUT_NAMES[] = {"NodeOutputFuncs", "NodeOutputFuncs 2", "NodeOutputFuncs 3"};
-const char* const INPUT_NAMES[] = {"NodeInputFuncs", "NodeInputFuncs 2", "NodeInputFuncs 3", "NodeInputFuncs 4"};
-
-std::string outputNameFor(unsigned build) {
-  return build <= 2237 ? OUTPUT_NAMES[0] : build <= 2722 ? OUTPUT_NAMES[1] : OUTPUT_NAMES[2];
-}
-
-std::string inputNameFor(unsigned build) {
-  return build <= 1446   ? INPUT_NAMES[0]
-         : build <= 2237 ? INPUT_NAMES[1]
-         : build <= 2525 ? INPUT_NAMES[2]
-                         : INPUT_NAMES[3];
+std::vector<unsigned> boundaryBuilds() {
+  std::set<unsigned> builds{0, 0xFFF};
+  for (const std::span<const BuildName> names :
+       {std::span<const BuildName>(INPUT_FUNCS_NAMES), std::span<const BuildName>(OUTPUT_FUNCS_NAMES)}) {
+    for (const BuildName& entry : names.first(names.size() - 1)) builds.insert({entry.lastBuild, entry.lastBuild + 1});
+  }
+  return {builds.begin(), builds.end()};
 }
 
 // A server as the host sees it, without the addresses that move between loads.
@@ -67,17 +63,17 @@ int activate(const host::ServerInfo& server) {
   handler.instance = &instance;
   handler.item = &item;
   handler.render = &render;
-  return server.activate(host::HOST_INTERFACE_VERSION, host::ServiceHost::lookup(), &handler, nullptr);
+  return server.activate(HOST_INTERFACE_VERSION, host::ServiceHost::lookup(), &handler, nullptr);
 }
 
 // Serves only the node service names of `build`.
 void serveBuild(host::ServiceHost& host, unsigned build) {
   host.restoreAll();
   host.setBuild(build);
-  for (const char* name : OUTPUT_NAMES) host.withhold(name);
-  for (const char* name : INPUT_NAMES) host.withhold(name);
-  host.restore(outputNameFor(build));
-  host.restore(inputNameFor(build));
+  for (const BuildName& entry : OUTPUT_FUNCS_NAMES) host.withhold(entry.name);
+  for (const BuildName& entry : INPUT_FUNCS_NAMES) host.withhold(entry.name);
+  host.restore(nameForBuild(OUTPUT_FUNCS_NAMES, build));
+  host.restore(nameForBuild(INPUT_FUNCS_NAMES, build));
 }
 
 // False when the module does not load at all, which the contract reported.
@@ -102,8 +98,8 @@ bool checkReload(ValidateContext& context) {
       secondTable == firstTable ? std::to_string(secondTable.size() - 1) + " servers alike" : "a different table");
   std::size_t handlers = 0, interfaces = 0;
   for (const host::ServerInfo& server : second.servers()) {
-    handlers += server.className == "NodeHandler";
-    interfaces += server.className == "NodeInterface" && second.find("NodeHandler", server.name);
+    handlers += server.className == NODE_HANDLER_CLASS;
+    interfaces += server.className == NODE_INTERFACE_CLASS && second.find(NODE_HANDLER_CLASS, server.name);
   }
   report.check(handlers == 16 && interfaces == 16 && second.servers().size() == 32, "scan: server table",
                "16 \"NodeHandler\" servers and 16 \"NodeInterface\" servers of their names",
@@ -116,13 +112,14 @@ bool checkReload(ValidateContext& context) {
   host::Scene scene;
   host::ServiceHost host(scene);
   host.calls().setEnabled(false);
-  const host::ServerInfo* node = second.find("NodeHandler", nodeServers(second).empty() ? "" : nodeServers(second)[0]);
+  const host::ServerInfo* node =
+      second.find(NODE_HANDLER_CLASS, nodeServers(second).empty() ? "" : nodeServers(second)[0]);
   if (!node) return true;
-  host.withhold("Instance Update");
+  host.withhold(INSTANCE_UPDATE_SERVICE);
   const int withheld = activate(*node);
-  host.restore("Instance Update");
+  host.restore(INSTANCE_UPDATE_SERVICE);
   const int served = activate(*node);
-  host.withhold("Instance Update");
+  host.withhold(INSTANCE_UPDATE_SERVICE);
   const int later = activate(*node);
   report.check(withheld == AFUNC_BADGLOBAL && served == AFUNC_OK && later == AFUNC_OK,
                "scan: \"Instance Update\" looked up until found",
@@ -138,9 +135,9 @@ void checkBuilds(ValidateContext& context, const host::LoadedModule& module) {
   host::ServiceHost host(scene);
   host.calls().setEnabled(false);
   for (const std::string& name : nodeServers(module)) {
-    const host::ServerInfo& server = *module.find("NodeHandler", name);
+    const host::ServerInfo& server = *module.find(NODE_HANDLER_CLASS, name);
     Tally served, outputMissing, inputMissing;
-    for (const unsigned build : BUILDS) {
+    for (const unsigned build : boundaryBuilds()) {
       serveBuild(host, build);
       const int result = activate(server);
       served.record(result == AFUNC_OK,
@@ -152,17 +149,17 @@ void checkBuilds(ValidateContext& context, const host::LoadedModule& module) {
         return "build " + std::to_string(build) + ": " + (node ? "no output delivering one value" : error);
       });
 
-      host.withhold(outputNameFor(build));
+      host.withhold(nameForBuild(OUTPUT_FUNCS_NAMES, build));
       const int noOutputs = activate(server);
       outputMissing.record(noOutputs == AFUNC_BADGLOBAL, [&] {
-        return "build " + std::to_string(build) + " without \"" + outputNameFor(build) +
+        return "build " + std::to_string(build) + " without \"" + nameForBuild(OUTPUT_FUNCS_NAMES, build) +
                "\": " + std::to_string(noOutputs);
       });
-      host.restore(outputNameFor(build));
-      host.withhold(inputNameFor(build));
+      host.restore(nameForBuild(OUTPUT_FUNCS_NAMES, build));
+      host.withhold(nameForBuild(INPUT_FUNCS_NAMES, build));
       const int noInputs = activate(server);
       inputMissing.record(noInputs == AFUNC_BADGLOBAL, [&] {
-        return "build " + std::to_string(build) + " without \"" + inputNameFor(build) +
+        return "build " + std::to_string(build) + " without \"" + nameForBuild(INPUT_FUNCS_NAMES, build) +
                "\": " + std::to_string(noInputs);
       });
     }
@@ -173,9 +170,9 @@ void checkBuilds(ValidateContext& context, const host::LoadedModule& module) {
 
     // The rest of the required services, one at a time, at the newest build.
     host.restoreAll();
-    host.setBuild(2723);
+    host.setBuild(OUTPUT_FUNCS_NAMES[std::size(OUTPUT_FUNCS_NAMES) - 2].lastBuild + 1);
     Tally missing;
-    for (const char* service : {"NodeFuncs", "LW Item Info 4", "LW Bone Info 3"}) {
+    for (const char* service : {NODE_FUNCS_SERVICE, ITEM_INFO_SERVICE, BONE_INFO_SERVICE}) {
       host.withhold(service);
       const int result = activate(server);
       host.restore(service);
@@ -183,25 +180,26 @@ void checkBuilds(ValidateContext& context, const host::LoadedModule& module) {
                      [&] { return std::string("without \"") + service + "\": " + std::to_string(result); });
     }
     // Without "Product Info" the build reads as 0: the oldest names.
-    host.withhold("Product Info");
-    for (const char* name : {OUTPUT_NAMES[1], OUTPUT_NAMES[2], INPUT_NAMES[1], INPUT_NAMES[2], INPUT_NAMES[3]}) {
-      host.withhold(name);
+    host.withhold(PRODUCT_INFO_SERVICE);
+    for (const std::span<const BuildName> names :
+         {std::span<const BuildName>(INPUT_FUNCS_NAMES), std::span<const BuildName>(OUTPUT_FUNCS_NAMES)}) {
+      for (const BuildName& entry : names.subspan(1)) host.withhold(entry.name);
     }
     const int noProduct = activate(server);
     missing.record(noProduct == AFUNC_OK,
                    [&] { return "without \"Product Info\", oldest names served: " + std::to_string(noProduct); });
     host.restoreAll();
     // A system ID with the skip bit needs no item services; outputs are zeros.
-    host.setSystemId(host::SYSTEM_ID_SKIP_ITEM_SERVICES);
-    host.withhold("LW Item Info 4");
-    host.withhold("LW Bone Info 3");
+    host.setSystemId(SYSTEM_ID_NO_ITEM_INFO);
+    host.withhold(ITEM_INFO_SERVICE);
+    host.withhold(BONE_INFO_SERVICE);
     const int skipped = activate(server);
     missing.record(skipped == AFUNC_OK, [&] { return "system ID skipping item services: " + std::to_string(skipped); });
     host.restoreAll();
     host.setSystemId(host::DEFAULT_SYSTEM_ID);
     missing.report(context.report, "scan: " + name + ": required services",
-                   "2 without \"NodeFuncs\", \"LW Item Info 4\" or \"LW Bone Info 3\"; 0 with the build read as 0 "
-                   "or the system ID skipping item services",
+                   std::string("2 without \"") + NODE_FUNCS_SERVICE + "\", \"" + ITEM_INFO_SERVICE + "\" or \"" +
+                       BONE_INFO_SERVICE + "\"; 0 with the build read as 0 or the system ID skipping item services",
                    "case");
   }
 }

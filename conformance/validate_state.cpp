@@ -17,13 +17,13 @@ namespace {
 NodeSettings expectedAfterLoad(NodeSettings before, const host::SavedState& stored) {
   for (const host::StoredBlock& block : stored.blocks) {
     const std::size_t present = block.values.size();
-    if (block.id == IDS_BLOCK) {
+    if (block.id == BLOCK_IDS) {
       for (std::size_t i = 0; i < before.ids.size() && i < present; ++i) {
         before.ids[i] = host::storedValueAs<ItemId>(block.values[i]);
       }
-    } else if (block.id == TIME_BLOCK && present > 0) {
+    } else if (block.id == BLOCK_TIME && present > 0) {
       before.time = host::storedValueAs<double>(block.values[0]);
-    } else if (block.id == MODE_BLOCK && present > 0) {
+    } else if (block.id == BLOCK_MODE && present > 0) {
       before.mode = host::storedValueAs<std::int32_t>(block.values[0]);
     }
   }

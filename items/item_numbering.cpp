@@ -32,7 +32,7 @@ std::int32_t itemNumber(ItemId id) {
     case OBJECT_BITS:
       return numberIn(*info, IT_OBJECT, 0, id, 1);
     case BONE_BITS:
-      return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
+      return numberIn(*info, IT_BONE, boneOwner(id), id, 1);
     case LIGHT_BITS:
       return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
     default: {  // cameras; an id of any other type is never found among them

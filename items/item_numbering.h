@@ -6,19 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
+#include "contract/item_ids.h"
 
 namespace kv {
-
-inline constexpr std::uint32_t ITEM_TYPE_MASK = 0xF0000000;
-inline constexpr std::uint32_t OBJECT_BITS = 0x10000000;
-inline constexpr std::uint32_t LIGHT_BITS = 0x20000000;
-inline constexpr std::uint32_t CAMERA_BITS = 0x30000000;
-inline constexpr std::uint32_t BONE_BITS = 0x40000000;
-
-constexpr bool isBone(ItemId id) { return (id & ITEM_TYPE_MASK) == BONE_BITS; }
-constexpr bool isCamera(ItemId id) { return (id & ITEM_TYPE_MASK) == CAMERA_BITS; }
-constexpr ItemId ownerOfBone(ItemId bone) { return (bone & 0xFFFF) | OBJECT_BITS; }
 
 // 0 for none, for an item not in its list, or without the item-info service.
 std::int32_t itemNumber(ItemId id);

@@ -2,8 +2,8 @@
 // service. No state, no allocation; `info` is never null here.
 #pragma once
 
+#include "contract/host_api.h"
 #include "math/vec_types.h"
-#include "module/host_api.h"
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 // functions into the host's handler record.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "module/node_table.h"
 #include "nodes/instance.h"
 

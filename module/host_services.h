@@ -2,7 +2,7 @@
 // write them; everything else only reads them.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 

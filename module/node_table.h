@@ -52,7 +52,4 @@ inline constexpr std::array<NodeDef, 16> nodeTable{{
     {Family::Bone, NK_MX, "KvI_BONEMX", "Bone Mx", BONE_MENU_GROUP},
 }};
 
-inline constexpr const char* NODE_HANDLER_CLASS = "NodeHandler";
-inline constexpr const char* NODE_INTERFACE_CLASS = "NodeInterface";
-
 }  // namespace kv

@@ -2,7 +2,7 @@
 // instantiated for both families.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "module/node_table.h"
 #include "nodes/instance.h"
 

@@ -22,7 +22,7 @@ template <InstanceRecord R, class Quantity>
 void evaluateVectorKind(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value,
                         Quantity quantity) noexcept {
   Vec3 result{};
-  const R* record = static_cast<const R*>(instance);
+  const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
   if (startEvaluation(record, access, sample)) selectComponent(output, record->outputs, quantity(sample), result);
   deliverValue(value, &result);
@@ -37,7 +37,7 @@ void evaluateRowsKind(Instance instance, NodalAccess access, OutputHandle output
   const Vec3 zeros{};
   const void* delivered = &zeros;
   Mat3 matrix;
-  const R* record = static_cast<const R*>(instance);
+  const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
   if (startEvaluation(record, access, sample)) {
     chain(matrix, *sample.info, sample.item, sample.time);

@@ -36,7 +36,7 @@ inline void* lookUpService(const char* name) noexcept {
 }
 
 inline const InterfaceInfo* interfaceInfo() noexcept {
-  return static_cast<const InterfaceInfo*>(lookUpService("LW Interface Info 5"));
+  return static_cast<const InterfaceInfo*>(lookUpService(INTERFACE_INFO_SERVICE));
 }
 
 }  // namespace kv

@@ -12,10 +12,6 @@
 namespace kv::scenehost {
 namespace {
 
-constexpr std::uint32_t IDS_BLOCK = host::blockId("IIDS");
-constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
-constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
-
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 std::string nameList(const std::vector<host::PortInfo>& ports) {
@@ -42,11 +38,11 @@ std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFi
     bool given;
   };
   const Field fields[] = {
-      {"item", IDS_BLOCK, 0, !boneFamily && entry.item.has_value()},
-      {"object", IDS_BLOCK, 0, boneFamily && entry.object.has_value()},
-      {"bone", IDS_BLOCK, 1, boneFamily && entry.bone.has_value()},
-      {"time", TIME_BLOCK, 0, entry.panelTime.has_value()},
-      {"mode", MODE_BLOCK, 0, entry.mode.has_value()},
+      {"item", BLOCK_IDS, 0, !boneFamily && entry.item.has_value()},
+      {"object", BLOCK_IDS, 0, boneFamily && entry.object.has_value()},
+      {"bone", BLOCK_IDS, 1, boneFamily && entry.bone.has_value()},
+      {"time", BLOCK_TIME, 0, entry.panelTime.has_value()},
+      {"mode", BLOCK_MODE, 0, entry.mode.has_value()},
   };
   std::string stale;
   for (const Field& field : fields) {
@@ -66,7 +62,7 @@ std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFi
 const host::ServerInfo* findServer(const host::LoadedModule& module, const std::string& className,
                                    const std::string& name) {
   for (const host::ServerInfo& server : module.servers()) {
-    if (server.className == className && (server.name == name || server.tag(host::TAG_USER_NAME) == name)) {
+    if (server.className == className && (server.name == name || server.tag(TAG_USER_NAME) == name)) {
       return &server;
     }
   }
@@ -81,9 +77,9 @@ host::SavedState settingsState(const NodeEntry& entry, bool boneFamily) {
     ids = {entry.item.value_or(0)};
   }
   host::SavedState state;
-  state.add(IDS_BLOCK, "ids", std::move(ids))
-      .add(TIME_BLOCK, "time", {entry.panelTime.value_or(0.0)})
-      .add(MODE_BLOCK, "mode", {entry.mode.value_or(0)});
+  state.add(BLOCK_IDS, "ids", std::move(ids))
+      .add(BLOCK_TIME, "time", {entry.panelTime.value_or(0.0)})
+      .add(BLOCK_MODE, "mode", {entry.mode.value_or(0)});
   return state;
 }
 
@@ -105,8 +101,8 @@ PlacedNode PlacedScene::place(const NodeEntry& entry, std::ostream& warnings) {
     throw error(entry.where + ".server",
                 "no node " + inQuotes(entry.server) + " in " + module_.path() + " (\"scenehost servers\" lists them)");
   }
-  placed.userName = placed.server->tag(host::TAG_USER_NAME).value_or(placed.server->name);
-  placed.boneFamily = placed.server->tag(host::TAG_MENU_GROUP) == BONE_MENU_GROUP;
+  placed.userName = placed.server->tag(TAG_USER_NAME).value_or(placed.server->name);
+  placed.boneFamily = placed.server->tag(TAG_MENU_GROUP) == BONE_MENU_GROUP;
   if (placed.boneFamily && entry.hasItemSettings()) {
     throw error(entry.where, inQuotes(placed.userName) + " is a bone node: give \"object\" and \"bone\", not \"item\"");
   }

@@ -74,7 +74,7 @@ TEST_F(Numbering, RemapReplacesOnlyListedReferencesAndRefreshesPerReplacement) {
   std::int32_t numbers[2] = {-5, -5};
   const ItemRef refs[] = {{ids[0], numbers[0]}, {ids[1], numbers[1]}};
   const ItemId changes[] = {a, b, 0, 0};
-  remapItemIds(refs, panel, changes);
+  remapItemIds(refs, panel->handle(), changes);
   EXPECT_EQ(ids[0], b);
   EXPECT_EQ(numbers[0], 2);
   EXPECT_EQ(ids[1], c);
@@ -83,7 +83,7 @@ TEST_F(Numbering, RemapReplacesOnlyListedReferencesAndRefreshesPerReplacement) {
 
   kv::hostServices.panelFuncs = static_cast<const PanelFuncs*>(ServiceHost::lookup()("LWXPanel", 0));
   const ItemId both[] = {b, c, c, 0, 0, 0};
-  remapItemIds(refs, panel, both);
+  remapItemIds(refs, panel->handle(), both);
   EXPECT_EQ(ids[0], c);  // matched on its own old value only, not chained
   EXPECT_EQ(numbers[0], 3);
   EXPECT_EQ(ids[1], 0u);
@@ -91,8 +91,8 @@ TEST_F(Numbering, RemapReplacesOnlyListedReferencesAndRefreshesPerReplacement) {
   EXPECT_EQ(panel->refreshCount(), 2);
 
   const ItemId empty[] = {0, 0};
-  remapItemIds(refs, panel, empty);
-  remapItemIds(refs, panel, nullptr);
+  remapItemIds(refs, panel->handle(), empty);
+  remapItemIds(refs, panel->handle(), nullptr);
   EXPECT_EQ(ids[0], c);
   EXPECT_EQ(panel->refreshCount(), 2);
 }

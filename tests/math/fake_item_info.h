@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv::test {
 

@@ -284,7 +284,7 @@ TEST_P(HostState, CreateSaveLoadAndPanelGiveThePlainResults) {
     const double later = 0.30000000000000004;
     EXPECT_EQ(enter(panel->setFunction(), loaded.instance(), CTL_TIME, &later), 1u);
     EXPECT_EQ(panel->floatValue(CTL_TIME), later);
-    EXPECT_EQ(enter(panel->notifyFunction(), record.panel, CTL_TIME, CTL_TIME, PANEL_EVENT_FOCUS),
+    EXPECT_EQ(enter(panel->notifyFunction(), record.panel, CTL_TIME, CTL_TIME, EVENT_FOCUS_GAINED),
               static_cast<std::uintptr_t>(panel->focus()));
   }
 }

@@ -35,7 +35,7 @@ class Instances : public ::testing::Test {
 
   template <class R>
   static R& recordOf(HostNode& node) {
-    return *static_cast<R*>(node.instance());
+    return *reinterpret_cast<R*>(node.instance());
   }
 };
 

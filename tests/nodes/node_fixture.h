@@ -39,17 +39,17 @@ class NodeTest : public ::testing::Test {
   // Settings as a loaded scene carries them; bone nodes take (owner, bone).
   static void select(HostNode& node, ItemId item) {
     SavedState state;
-    state.add(host::blockId("IIDS"), "ids", {item});
+    state.add(blockId("IIDS"), "ids", {item});
     node.load(state);
   }
   static void selectBone(HostNode& node, ItemId bone) {
     SavedState state;
-    state.add(host::blockId("IIDS"), "ids", {host::boneOwner(bone), bone});
+    state.add(blockId("IIDS"), "ids", {host::boneOwner(bone), bone});
     node.load(state);
   }
   static void setTime(HostNode& node, std::int32_t mode, double panelTime) {
     SavedState state;
-    state.add(host::blockId("ITIM"), "time", {panelTime}).add(host::blockId("IMOD"), "mode", {mode});
+    state.add(blockId("ITIM"), "time", {panelTime}).add(blockId("IMOD"), "mode", {mode});
     node.load(state);
   }
 

@@ -7,7 +7,7 @@
 //     services, and a panel server without a node server of its name.
 #include <cstdint>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int refuse(int, GlobalLookup, void*, void*) { return AFUNC_BADGLOBAL; }
 Instance createWithoutInputs(void*, NodeHandle node, const char**) {
   const auto* outputs = static_cast<const NodeOutputFuncs*>(lookup("NodeOutputFuncs", 0));
   if (outputs) outputs->create(node, CT_VECTOR, "Out");
-  return &instance;
+  return reinterpret_cast<Instance>(&instance);
 }
 
 void destroy(Instance) {}
@@ -55,11 +55,11 @@ void shutdown(void*) {}
 #ifdef KV_BROKEN_SYNC
 constexpr std::uint32_t SYNC = 0x12345678;
 #else
-constexpr std::uint32_t SYNC = 0x04121994;
+constexpr std::uint32_t SYNC = kv::DESCRIPTOR_SYNC;
 #endif
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) const kv::ModuleDescriptor _mod_descrip = {
-    SYNC, 3, 0x300, startup, shutdown, servers,
+    SYNC, kv::DESCRIPTOR_VERSION, kv::DESCRIPTOR_MACHINE, startup, shutdown, servers,
 };

@@ -13,7 +13,7 @@
 #include <limits>
 #include <utility>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace {
 
@@ -123,5 +123,5 @@ void shutdown(void* data) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) const kv::ModuleDescriptor _mod_descrip = {
-    0x04121994, 3, 0x300, startup, shutdown, servers.data(),
+    kv::DESCRIPTOR_SYNC, kv::DESCRIPTOR_VERSION, kv::DESCRIPTOR_MACHINE, startup, shutdown, servers.data(),
 };

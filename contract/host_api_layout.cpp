@@ -3,7 +3,7 @@
 // same slot order holds with pointer-sized slots.
 #include <cstddef>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 namespace {
@@ -86,6 +86,11 @@ static_assert(offsetof(ModuleDescriptor, version) == 4 && offsetof(ModuleDescrip
 static_assert(offsetof(ModuleDescriptor, startup) == (sizeof(void*) == 4 ? 0x0C : 0x10));
 static_assert(offsetof(ModuleDescriptor, servers) == offsetof(ModuleDescriptor, startup) + 2 * sizeof(void*));
 static_assert(sizeof(PanelHint) == sizeof(void*));
+// Handles are distinct types of one size: the pointer the other side handed out.
+static_assert(sizeof(NodeHandle) == sizeof(void*) && sizeof(InputHandle) == sizeof(void*) &&
+              sizeof(OutputHandle) == sizeof(void*) && sizeof(ValueHandle) == sizeof(void*) &&
+              sizeof(NodalAccess) == sizeof(void*) && sizeof(PanelHandle) == sizeof(void*) &&
+              sizeof(Instance) == sizeof(void*));
 
 // The sizes the 32-bit host walks records and tables by.
 static_assert(sizeof(void*) != 4 ||
