@@ -4,8 +4,9 @@
 // delivers. Run under ThreadSanitizer this also finds races on the caches.
 #include <array>
 #include <bit>
-#include <latch>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +39,28 @@ struct NodePair {
   std::unique_ptr<host::HostNode> shared;
   std::unique_ptr<host::HostNode> alone;
   std::size_t outputs = 0;
+};
+
+// Lets the threads start at once. Not std::latch: without futexes, as in the
+// Windows build, libstdc++ 12 waits on atomics through a pool of its own, and
+// there the threads were seen to wait for ever.
+class StartingGate {
+ public:
+  explicit StartingGate(int threads) : waiting_(threads) {}
+
+  void arriveAndWait() {
+    std::unique_lock lock(mutex_);
+    if (--waiting_ == 0) {
+      opened_.notify_all();
+    } else {
+      opened_.wait(lock, [this] { return waiting_ == 0; });
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  int waiting_;
 };
 
 }  // namespace
@@ -90,12 +113,12 @@ void validateThreads(ValidateContext& context) {
     }
     // Each thread asks for every output twice, in an order of its own.
     std::vector<std::vector<std::vector<Delivered>>> seen(THREADS);
-    std::latch start(THREADS);
+    StartingGate start(THREADS);
     std::vector<std::thread> threads;
     for (int t = 0; t < THREADS; ++t) {
       seen[t].resize(pairs.size());
       threads.emplace_back([&, t] {
-        start.arrive_and_wait();
+        start.arriveAndWait();
         for (int pass = 0; pass < 2; ++pass) {
           for (std::size_t n = 0; n < pairs.size(); ++n) {
             const std::size_t p = (n * 7 + static_cast<std::size_t>(t)) % pairs.size();

@@ -23,6 +23,7 @@
 #include "module/host_services.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
+#include "nodes/fp_state.h"
 
 namespace kv {
 namespace {
@@ -103,13 +104,14 @@ void ensureCached(R& record, std::uint32_t flag, Fill fill) noexcept {
 
 template <InstanceRecord R>
 const Mat3& cachedOrientation(R& record, const Sample& s) noexcept {
-  ensureCached(record, CACHE_ORIENT, [&] { orientationChain(record.orientation, *s.info, s.item, s.time); });
+  ensureCached(record, CACHE_ORIENT,
+               [&] { inDefaultFpState([&] { orientationChain(record.orientation, *s.info, s.item, s.time); }); });
   return record.orientation;
 }
 
 template <InstanceRecord R>
 const Mat3& cachedAxes(R& record, const Sample& s) noexcept {
-  ensureCached(record, CACHE_AXES, [&] { axesChain(record.axes, *s.info, s.item, s.time); });
+  ensureCached(record, CACHE_AXES, [&] { inDefaultFpState([&] { axesChain(record.axes, *s.info, s.item, s.time); }); });
   return record.axes;
 }
 
@@ -117,7 +119,7 @@ template <InstanceRecord R>
 const Vec3& cachedWorldPos(R& record, const Sample& s) noexcept {
   ensureCached(record, CACHE_WPOS, [&] {
     Mat4 world;
-    worldMatrixChain(world, *s.info, s.item, s.time);
+    inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     record.worldPos = {world.at(3, 0), world.at(3, 1), world.at(3, 2)};
   });
   return record.worldPos;
@@ -126,7 +128,10 @@ const Vec3& cachedWorldPos(R& record, const Sample& s) noexcept {
 // Shares `orientation` with the axis rows: whichever comes first walks the chain.
 template <InstanceRecord R>
 const Vec3& cachedWorldRot(R& record, const Sample& s) noexcept {
-  ensureCached(record, CACHE_WROT, [&] { worldRotation(cachedOrientation(record, s), record.worldRot); });
+  ensureCached(record, CACHE_WROT, [&] {
+    const Mat3& orientation = cachedOrientation(record, s);
+    inDefaultFpState([&] { worldRotation(orientation, record.worldRot); });
+  });
   return record.worldRot;
 }
 
@@ -134,7 +139,7 @@ const Vec3& cachedWorldRot(R& record, const Sample& s) noexcept {
 const Vec3& cachedRestRot(BoneInfoInstance& record, const BoneInfoService& bones, ItemId bone) noexcept {
   ensureCached(record, CACHE_RESTROT, [&] {
     bones.restParam(bone, PARAM_ROTATION, record.restRot.data());
-    roundAngles(record.restRot, true);
+    inDefaultFpState([&] { roundAngles(record.restRot, true); });
   });
   return record.restRot;
 }
@@ -152,7 +157,7 @@ const void* produce(R& record, InfoOutput role, const Sample& s, Vec3& buffer) n
       return &buffer;
     case Rotation:
       info.param(s.item, PARAM_ROTATION, s.time, buffer.data());
-      roundAngles(buffer, false);
+      inDefaultFpState([&] { roundAngles(buffer, false); });
       return &buffer;
     case Scale:
       info.param(s.item, PARAM_SCALING, s.time, buffer.data());
@@ -174,7 +179,7 @@ const void* produce(R& record, InfoOutput role, const Sample& s, Vec3& buffer) n
       return &buffer;
     case PivotRot:
       info.param(s.item, PARAM_PIVOT_ROTATION, 0.0, buffer.data());
-      roundAngles(buffer, true);
+      inDefaultFpState([&] { roundAngles(buffer, true); });
       return &buffer;
     case RestPos:
       if (const BoneInfoService* bones = hostServices.boneInfo; bones && isBone(s.item)) {

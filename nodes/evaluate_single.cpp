@@ -6,6 +6,7 @@
 #include "math/world_rotation.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
+#include "nodes/fp_state.h"
 #include "nodes/sampling.h"
 
 namespace kv {
@@ -40,7 +41,7 @@ void evaluateRowsKind(Instance instance, NodalAccess access, OutputHandle output
   const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
   if (startEvaluation(record, access, sample)) {
-    chain(matrix, *sample.info, sample.item, sample.time);
+    inDefaultFpState([&] { chain(matrix, *sample.info, sample.item, sample.time); });
     for (int row = 0; row < 3; ++row) {
       if (output == record->outputs[row]) {
         delivered = matrix.row(row);
@@ -62,7 +63,7 @@ template <InstanceRecord R>
 void evaluateRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
     Vec3 rotation = paramAt(s, PARAM_ROTATION);
-    roundAngles(rotation, false);
+    inDefaultFpState([&] { roundAngles(rotation, false); });
     return rotation;
   });
 }
@@ -76,7 +77,7 @@ template <InstanceRecord R>
 void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
     Mat4 world;
-    worldMatrixChain(world, *s.info, s.item, s.time);
+    inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     return Vec3{world.at(3, 0), world.at(3, 1), world.at(3, 2)};
   });
 }
@@ -85,9 +86,11 @@ template <InstanceRecord R>
 void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
     Mat3 orientation;
-    orientationChain(orientation, *s.info, s.item, s.time);
     Vec3 rotation;
-    worldRotation(orientation, rotation);
+    inDefaultFpState([&] {
+      orientationChain(orientation, *s.info, s.item, s.time);
+      worldRotation(orientation, rotation);
+    });
     return rotation;
   });
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "module/host_services.h"
+#include "nodes/fp_state.h"
 
 namespace kv {
 
@@ -15,7 +16,7 @@ double samplingTime(NodalAccess access, const R& instance) noexcept {
     taken = 0.0;  // what the input delivers if the host writes nothing
     inputs->evaluate(instance.timeInput, access, &taken);
   }
-  return instance.timeMode == TM_REL ? instance.currentTime + taken : taken;
+  return instance.timeMode == TM_REL ? sumInDefaultFpState(instance.currentTime, taken) : taken;
 }
 
 template double samplingTime<ItemInfoInstance>(NodalAccess, const ItemInfoInstance&) noexcept;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <ostream>
 
 #include "scenehost/commands.h"
 #include "scenehost/errors.h"
 #include "scenehost/module_path.h"
+#include "scenehost/near_miss.h"
 #include "scenehost/output_check.h"
 
 namespace kv::scenehost {
@@ -98,16 +100,27 @@ groups:
 )HELP";
 
 constexpr const char* EVAL_HELP = R"HELP(usage: scenehost eval SCENE [--module PATH] [--frames FIRST..LAST[:STEP]]
-                      [--format table|csv|json] [--plot FILE.svg|FILE.png]
+                      [--format table|csv|json] [--angles radians|degrees]
+                      [--plot FILE.svg|FILE.png]
 
 For each frame (time = frame / fps), sends the new time to every node of the
 scene file SCENE, then evaluates each output the scene asks for (all outputs
-of a node by default) and prints the values.
+of a node by default) and prints the values. A node that can only deliver
+zeros (no item, or a bone node with an object but no bone) is warned of once.
 
   --module PATH     the module file (default: the scene's "module", else beside the program)
-  --frames RANGE    frames FIRST to LAST every STEP (default: the scene's "frames", else 0)
+  --frames RANGE    frames FIRST to LAST every STEP (default: the scene's "frames", else 0);
+                    FIRST, LAST and STEP are whole numbers, LAST not before FIRST, STEP 1 or more
   --format FORMAT   table (default), csv or json
+  --angles UNIT     the unit of rotations ("Rotation", "W Rot", "pivotRot", "restRot" and the
+                    H, P, B of the Rot and WRot nodes): radians as the host delivers them, or
+                    degrees (default: the scene's "angles", else radians)
   --plot FILE       also draw the vector outputs' paths over the frames with gnuplot
+
+Integer outputs are item identifiers, shown alike in every format: eight
+hexadecimal digits and the item's name, a bone as "Owner:Bone", 0 as "(none)".
+The table shows "10000001 Arm"; CSV puts 10000001 in x and Arm in item; JSON
+writes {"id": "10000001", "item": "Arm"}.
 )HELP";
 
 constexpr const char* PANEL_HELP =
@@ -203,7 +216,11 @@ void chooseValue(const ParsedArguments& parsed, const std::string& name, const s
   const std::string word = lastValue(parsed, name);
   if (word.empty()) return;
   const auto found = choices.find(word);
-  if (found == choices.end()) throw UsageError(name + " takes " + takes + ", not \"" + word + "\"");
+  if (found == choices.end()) {
+    std::vector<std::string> words;
+    for (const auto& [choice, value] : choices) words.push_back(choice);
+    throw UsageError(name + " takes " + takes + ", not \"" + word + "\"" + didYouMean(word, words));
+  }
   chosen = found->second;
 }
 
@@ -212,6 +229,14 @@ void failOnFailedChecks(const std::string& modulePath, int failed) {
   if (failed > 0) {
     throw SceneError(modulePath + ": " + std::to_string(failed) + (failed == 1 ? " check" : " checks") + " failed");
   }
+}
+
+// A module file that is not there is one error, not a failure in every group
+// of validate. A bare name is left to the system's loader to search for.
+void expectModuleFile(const std::string& path) {
+  const std::filesystem::path file(path);
+  std::error_code error;
+  if (file.has_parent_path() && !std::filesystem::exists(file, error)) throw SceneError(path + ": no such module file");
 }
 
 void servers(const std::vector<std::string>& arguments, std::ostream& out, std::ostream&) {
@@ -250,7 +275,7 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(seed.data(), seed.data() + seed.size(), value);
     if (error != std::errc() || end != seed.data() + seed.size()) {
-      throw UsageError("--seed takes an unsigned number, not \"" + seed + "\"");
+      throw UsageError("--seed takes a whole number from 0 to 18446744073709551615, not \"" + seed + "\"");
     }
     options.seed = value;
   }
@@ -260,18 +285,20 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
       const std::size_t comma = std::min(only.find(',', start), only.size());
       const std::string group = only.substr(start, comma - start);
       if (std::find(known.begin(), known.end(), group) == known.end()) {
-        throw UsageError("--only takes groups of validate (see --help), not \"" + group + "\"");
+        throw UsageError("--only takes groups of validate (see --help), not \"" + group + "\"" +
+                         didYouMean(group, known));
       }
       options.groups.push_back(group);
       start = comma + 1;
     }
   }
   options.module = chooseModulePath(parsed.positionals.empty() ? "" : parsed.positionals[0], nullptr);
+  expectModuleFile(options.module);
   failOnFailedChecks(options.module, validateCommand(options, out));
 }
 
 void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--plot"});
+  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--angles", "--plot"});
   if (parsed.help) {
     out << EVAL_HELP;
     return;
@@ -291,6 +318,9 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   static const std::map<std::string, OutputFormat> formats{
       {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
   chooseValue(parsed, "--format", formats, "table, csv or json", options.format);
+  static const std::map<std::string, std::optional<AngleUnit>> units{{"radians", AngleUnit::Radians},
+                                                                     {"degrees", AngleUnit::Degrees}};
+  chooseValue(parsed, "--angles", units, "radians or degrees", options.angles);
   evalCommand(options, out, err);
 }
 
@@ -349,7 +379,9 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     const auto command = commands.find(name);
     if (command == commands.end()) {
-      throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"");
+      std::vector<std::string> names;
+      for (const auto& [known, run] : commands) names.push_back(known);
+      throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"" + didYouMean(name, names));
     }
     command->second({arguments.begin() + 1, arguments.end()}, out, err);
     flushAndCheck(out, "standard output");

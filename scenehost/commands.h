@@ -39,8 +39,9 @@ struct EvalOptions {
   std::string module;                // "" to choose as chooseModulePath does
   std::optional<FrameRange> frames;  // else the scene's "frames", else frame 0
   OutputFormat format = OutputFormat::Table;
-  std::string plot;       // picture file, or ""
-  bool progress = false;  // show progress on `err` (a terminal)
+  std::optional<AngleUnit> angles;  // the unit rotations are printed in; else the scene's "angles"
+  std::string plot;                 // picture file, or ""
+  bool progress = false;            // show progress on `err` (a terminal)
 };
 void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& err);
 

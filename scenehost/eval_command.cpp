@@ -19,13 +19,15 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   SceneFile file = loadSceneFile(options.scene);
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err);
+  placed.warnOfNodesWithoutItem(err);
   // Nothing here reads the record, and it would grow with every frame.
   placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;
   if (!options.plot.empty()) plot.emplace(columns, file, options.plot);
-  const std::unique_ptr<FramePrinter> printer = makeFramePrinter(options.format, columns, file, frames, out);
+  const std::unique_ptr<FramePrinter> printer =
+      makeFramePrinter(options.format, columns, file, frames, options.angles.value_or(file.angles), out);
   {
     ProgressLine progress(err, frameCount(frames), options.progress);
     evaluateFrames(placed, frames, err, [&](const EvaluatedFrame& frame) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <ostream>
 
 #include "host/call_record.h"
@@ -48,11 +49,39 @@ std::string csvField(const std::string& text) {
 
 ItemId itemOf(const host::OutputValue& value) { return static_cast<ItemId>(value.integer); }
 
-class TablePrinter : public FramePrinter {
+// What the three forms share: the columns, the scene that names the items,
+// the unit that angles are shown in, and the stream.
+class ColumnPrinter : public FramePrinter {
+ protected:
+  ColumnPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, AngleUnit angles, std::ostream& out)
+      : columns_(columns),
+        file_(file),
+        out_(out),
+        angleScale_(angles == AngleUnit::Degrees ? 180 / std::numbers::pi : 1) {}
+
+  // The value of column `c` as shown: an angle in the unit asked for.
+  host::OutputValue shown(const EvaluatedFrame& frame, std::size_t c) const {
+    host::OutputValue value = frame.values[c];
+    if (columns_[c].angle) {
+      for (double& component : value.vector) component *= angleScale_;
+      value.scalar *= angleScale_;
+    }
+    return value;
+  }
+
+  const std::vector<OutputColumn>& columns_;
+  const SceneFile& file_;
+  std::ostream& out_;
+
+ private:
+  double angleScale_;
+};
+
+class TablePrinter : public ColumnPrinter {
  public:
   TablePrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, const FrameRange& frames,
-               std::ostream& out)
-      : columns_(columns), file_(file), out_(out) {
+               AngleUnit angles, std::ostream& out)
+      : ColumnPrinter(columns, file, angles, out) {
     using Align = TextTable::Align;
     const std::vector<std::string> header{"frame", "time", "node", "output", "value"};
     align_ = {Align::Right, Align::Right, Align::Left, Align::Left, Align::Left};
@@ -86,34 +115,29 @@ class TablePrinter : public FramePrinter {
     std::string rows;
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       const OutputColumn& column = columns_[c];
-      const host::OutputValue& value = frame.values[c];
-      std::string shown;
+      const host::OutputValue value = shown(frame, c);
+      std::string text;
       if (column.type == CT_VECTOR) {
-        shown = fixed(value.vector[0]) + " " + fixed(value.vector[1]) + " " + fixed(value.vector[2]);
+        text = fixed(value.vector[0]) + " " + fixed(value.vector[1]) + " " + fixed(value.vector[2]);
       } else if (column.type == CT_SCALAR) {
-        shown = fixed(value.scalar);
+        text = fixed(value.scalar);
       } else {
-        shown = "   " + host::hexId(itemOf(value)) + " " + file_.itemLabel(itemOf(value));
+        text = "   " + host::hexId(itemOf(value)) + " " + file_.itemLabel(itemOf(value));
       }
-      rows += alignedLine({frameText, timeText, column.node, column.output, shown}, widths_, align_);
+      rows += alignedLine({frameText, timeText, column.node, column.output, text}, widths_, align_);
     }
     out_ << rows;
   }
 
-  void finish() override {}
-
  private:
-  const std::vector<OutputColumn>& columns_;
-  const SceneFile& file_;
-  std::ostream& out_;
   std::vector<std::size_t> widths_;
   std::vector<TextTable::Align> align_;
 };
 
-class CsvPrinter : public FramePrinter {
+class CsvPrinter : public ColumnPrinter {
  public:
-  CsvPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, std::ostream& out)
-      : columns_(columns), file_(file), out_(out) {
+  CsvPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, AngleUnit angles, std::ostream& out)
+      : ColumnPrinter(columns, file, angles, out) {
     out_ << "frame,time,node,output,type,x,y,z,item\n";
   }
 
@@ -122,7 +146,7 @@ class CsvPrinter : public FramePrinter {
     const std::string start = std::to_string(frame.frame) + "," + host::formatDouble(frame.time) + ",";
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       const OutputColumn& column = columns_[c];
-      const host::OutputValue& value = frame.values[c];
+      const host::OutputValue value = shown(frame, c);
       rows += start + csvField(column.node) + "," + csvField(column.output) + "," + typeName(column.type) + ",";
       if (column.type == CT_VECTOR) {
         rows += host::formatDouble(value.vector[0]) + "," + host::formatDouble(value.vector[1]) + "," +
@@ -136,29 +160,23 @@ class CsvPrinter : public FramePrinter {
     }
     out_ << rows;
   }
-
-  void finish() override {}
-
- private:
-  const std::vector<OutputColumn>& columns_;
-  const SceneFile& file_;
-  std::ostream& out_;
 };
 
 // One document written in pieces: the frames list is opened by the header,
 // each frame is one line, and finish() closes the list and the document.
-class JsonPrinter : public FramePrinter {
+class JsonPrinter : public ColumnPrinter {
  public:
-  JsonPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, std::ostream& out)
-      : columns_(columns), file_(file), out_(out) {
-    out_ << "{\n  \"fps\": " << Json(file.fps).dump() << ",\n  \"frames\": [";
+  JsonPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, AngleUnit angles, std::ostream& out)
+      : ColumnPrinter(columns, file, angles, out) {
+    out_ << "{\n  \"fps\": " << Json(file.fps).dump() << ",\n  \"angles\": \""
+         << (angles == AngleUnit::Degrees ? "degrees" : "radians") << "\",\n  \"frames\": [";
   }
 
   void frame(const EvaluatedFrame& frame) override {
     Json nodes = Json::object();
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       const OutputColumn& column = columns_[c];
-      const host::OutputValue& value = frame.values[c];
+      const host::OutputValue value = shown(frame, c);
       Json& slot = nodes[column.node][column.output];
       if (column.type == CT_VECTOR) {
         slot = Json::array({value.vector[0], value.vector[1], value.vector[2]});
@@ -177,25 +195,23 @@ class JsonPrinter : public FramePrinter {
 
  private:
   using Json = nlohmann::ordered_json;
-  const std::vector<OutputColumn>& columns_;
-  const SceneFile& file_;
-  std::ostream& out_;
   bool first_ = true;
 };
 
 }  // namespace
 
 std::unique_ptr<FramePrinter> makeFramePrinter(OutputFormat format, const std::vector<OutputColumn>& columns,
-                                               const SceneFile& file, const FrameRange& frames, std::ostream& out) {
+                                               const SceneFile& file, const FrameRange& frames, AngleUnit angles,
+                                               std::ostream& out) {
   switch (format) {
     case OutputFormat::Csv:
-      return std::make_unique<CsvPrinter>(columns, file, out);
+      return std::make_unique<CsvPrinter>(columns, file, angles, out);
     case OutputFormat::Json:
-      return std::make_unique<JsonPrinter>(columns, file, out);
+      return std::make_unique<JsonPrinter>(columns, file, angles, out);
     case OutputFormat::Table:
       break;
   }
-  return std::make_unique<TablePrinter>(columns, file, frames, out);
+  return std::make_unique<TablePrinter>(columns, file, frames, angles, out);
 }
 
 }  // namespace kv::scenehost

@@ -21,6 +21,7 @@ struct OutputColumn {
   std::string node;    // the node entry's name
   std::string output;  // the output's name
   int type = 0;        // its connection type
+  bool angle = false;  // a rotation or a component of one, in radians
 };
 
 struct EvaluatedFrame {

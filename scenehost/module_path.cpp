@@ -45,7 +45,16 @@ std::string chooseModulePath(const std::string& option, const SceneFile* scene) 
   if (!option.empty()) return option;
   if (scene != nullptr && !scene->module.empty()) {
     const fs::path named(scene->module);
-    return named.is_absolute() ? named.string() : (fs::path(scene->path).parent_path() / named).string();
+    // "./" keeps the system's loader from searching its own folders for a bare name.
+    const fs::path folder = fs::path(scene->path).parent_path();
+    const fs::path path = named.is_absolute() ? named : (folder.empty() ? fs::path(".") : folder) / named;
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+      throw SceneError(scene->path + ": \"module\": no module file " + path.string() +
+                       (named.is_absolute() ? "" : " (a \"module\" is relative to the scene file's folder)") +
+                       "; --module PATH overrides it");
+    }
+    return path.string();
   }
   const std::vector<std::string> candidates = defaultModuleCandidates();
   for (const std::string& candidate : candidates) {

@@ -9,6 +9,7 @@
 #include "scenehost/commands.h"
 #include "scenehost/errors.h"
 #include "scenehost/module_path.h"
+#include "scenehost/near_miss.h"
 #include "scenehost/placed_scene.h"
 #include "scenehost/popup_entry.h"
 #include "scenehost/state_json.h"
@@ -19,6 +20,12 @@ namespace kv::scenehost {
 namespace {
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+
+std::string quotedList(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + inQuotes(name);
+  return list;
+}
 
 std::optional<std::int32_t> parseInteger(const std::string& text) {
   std::int32_t value = 0;
@@ -43,13 +50,13 @@ class PanelSession {
       : nodeName_(nodeName), panel_(panel), host_(host) {}
 
   const host::ControlInfo& control(const std::string& label) const {
-    std::string labels;
+    std::vector<std::string> labels;
     for (const host::ControlInfo& control : panel_.controls()) {
       if (control.label == label) return control;
-      labels += (labels.empty() ? "" : ", ") + inQuotes(control.label);
+      labels.push_back(control.label);
     }
-    throw SceneError("the panel of " + inQuotes(nodeName_) + " has no control " + inQuotes(label) + " (it has " +
-                     labels + ")");
+    throw SceneError("the panel of " + inQuotes(nodeName_) + " has no control " + inQuotes(label) +
+                     didYouMean(label, labels) + " (it has " + quotedList(labels) + ")");
   }
 
   std::string set(const std::string& label, const std::string& text) {
@@ -60,7 +67,7 @@ class PanelSession {
     int accepted;
     if (data->dataType == "float") {
       const std::optional<double> value = parseDouble(text);
-      if (!value) throw SceneError(inQuotes(label) + " takes a number, not " + inQuotes(text));
+      if (!value) throw SceneError(inQuotes(label) + " takes a finite number, not " + inQuotes(text));
       accepted = panel_.set(control.id, *value);
     } else {
       const std::int32_t value = choice(control, text);
@@ -139,10 +146,8 @@ class PanelSession {
       if (names[i] == text) return static_cast<std::int32_t>(i);
     }
     if (const std::optional<std::int32_t> number = parseInteger(text)) return *number;
-    std::string offered;
-    for (const std::string& name : names) offered += (offered.empty() ? "" : ", ") + inQuotes(name);
-    throw SceneError(inQuotes(control.label) + " offers no " + inQuotes(text) +
-                     (offered.empty() ? "" : " (it offers " + offered + ")"));
+    throw SceneError(inQuotes(control.label) + " offers no " + inQuotes(text) + didYouMean(text, names) +
+                     (names.empty() ? "" : " (it offers " + quotedList(names) + ")"));
   }
 
   std::string nodeName_;
@@ -177,10 +182,15 @@ void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& 
   SceneFile file = loadSceneFile(options.scene);
   const NodeEntry* entry = file.findNode(options.node);
   if (entry == nullptr) {
-    std::string names;
-    for (const NodeEntry& node : file.nodes) names += (names.empty() ? "" : ", ") + inQuotes(node.name);
-    throw SceneError(file.path + ": no node named " + inQuotes(options.node) +
-                     (names.empty() ? " (the scene has no nodes)" : " (nodes: " + names + ")"));
+    std::vector<std::string> names;
+    for (const NodeEntry& node : file.nodes) names.push_back(node.name);
+    if (names.empty()) throw SceneError(file.path + ": no node " + inQuotes(options.node) + ": the scene has no nodes");
+    const std::string known = " (nodes: " + quotedList(names) + ")";
+    if (parseInteger(options.node)) {
+      throw SceneError(file.path + ": node " + options.node + " is out of range: positions run from 0 to " +
+                       std::to_string(static_cast<int>(names.size()) - 1) + known);
+    }
+    throw SceneError(file.path + ": no node named " + inQuotes(options.node) + didYouMean(options.node, names) + known);
   }
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err, entry);

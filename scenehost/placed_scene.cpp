@@ -7,17 +7,24 @@
 
 #include "host/call_record.h"
 #include "module/node_table.h"
+#include "nodes/output_names.h"
 #include "scenehost/errors.h"
+#include "scenehost/near_miss.h"
 
 namespace kv::scenehost {
 namespace {
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
-std::string nameList(const std::vector<host::PortInfo>& ports) {
-  std::string names;
-  for (const host::PortInfo& port : ports) names += (names.empty() ? "" : ", ") + inQuotes(port.name);
-  return names.empty() ? "none" : names;
+// ` (did you mean "W Pos"?) (it has "W Pos", "X", ...)` for a port `name` that is not among `ports`.
+std::string portChoices(const std::string& name, const std::vector<host::PortInfo>& ports) {
+  std::vector<std::string> names;
+  std::string listed;
+  for (const host::PortInfo& port : ports) {
+    names.push_back(port.name);
+    listed += (listed.empty() ? "" : ", ") + inQuotes(port.name);
+  }
+  return didYouMean(name, names) + " (it has " + (listed.empty() ? "none" : listed) + ")";
 }
 
 // One stored value as a message shows it: an item by its label.
@@ -55,6 +62,18 @@ std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFi
              " but the state holds " + (holds ? shownValue(held->values[field.value], file) : "none");
   }
   return stale;
+}
+
+// Whether the entry's "Item" input delivers an item at some time.
+bool itemConnected(const NodeEntry& entry) {
+  for (const InputConnection& connection : entry.inputs) {
+    const auto* items = std::get_if<ItemTrack>(&connection.source);
+    if (connection.name != outputNames[ITEM_INPUT_NAME] || items == nullptr) continue;
+    if (std::any_of(items->keys.begin(), items->keys.end(), [](const ItemTrack::Key& key) { return key.item != 0; })) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -98,8 +117,14 @@ PlacedNode PlacedScene::place(const NodeEntry& entry, std::ostream& warnings) {
   placed.entry = &entry;
   placed.server = findServer(module_, NODE_HANDLER_CLASS, entry.server);
   if (placed.server == nullptr) {
-    throw error(entry.where + ".server",
-                "no node " + inQuotes(entry.server) + " in " + module_.path() + " (\"scenehost servers\" lists them)");
+    std::vector<std::string> names;
+    for (const host::ServerInfo& server : module_.servers()) {
+      if (server.className != NODE_HANDLER_CLASS) continue;
+      names.push_back(server.name);
+      if (const auto userName = server.tag(host::TAG_USER_NAME)) names.push_back(*userName);
+    }
+    throw error(entry.where + ".server", "no node " + inQuotes(entry.server) + " in " + module_.path() +
+                                             didYouMean(entry.server, names) + " (\"scenehost servers\" lists them)");
   }
   placed.userName = placed.server->tag(TAG_USER_NAME).value_or(placed.server->name);
   placed.boneFamily = placed.server->tag(TAG_MENU_GROUP) == BONE_MENU_GROUP;
@@ -139,6 +164,31 @@ void PlacedScene::giveSettings(PlacedNode& placed, std::ostream& warnings) const
   }
 }
 
+void PlacedScene::warnOfNodesWithoutItem(std::ostream& warnings) const {
+  for (const PlacedNode& placed : nodes_) {
+    const NodeEntry& entry = *placed.entry;
+    if (itemConnected(entry)) continue;
+    // The identifiers the node was given: the item, or the object and the bone.
+    const host::SavedState settings = settingsState(entry, placed.boneFamily);
+    const host::StoredBlock* ids = (entry.state ? *entry.state : settings).find(IDS_BLOCK);
+    auto id = [ids](std::size_t index) {
+      const auto* value = ids && index < ids->values.size() ? std::get_if<std::uint32_t>(&ids->values[index]) : nullptr;
+      return value ? *value : 0u;
+    };
+    const ItemId sampled = id(placed.boneFamily ? 1 : 0);
+    if (sampled != 0) continue;
+    warnings << "warning: " << file_.path << ": " << entry.where << ": " << inQuotes(entry.name) << " ("
+             << placed.userName << ") ";
+    if (placed.boneFamily && id(0) != 0) {
+      warnings << "has the object " << inQuotes(file_.itemLabel(id(0)))
+               << " but no bone, so every output is zero (give \"bone\" too)\n";
+    } else {
+      warnings << "has no item, so every output is zero (give " << (placed.boneFamily ? "\"bone\"" : "\"item\"")
+               << " or connect the \"Item\" input)\n";
+    }
+  }
+}
+
 void PlacedScene::connectInputs(PlacedNode& placed) const {
   host::HostNode& node = *placed.node;
   const std::vector<host::PortInfo> inputs = node.inputs();
@@ -147,7 +197,7 @@ void PlacedScene::connectInputs(PlacedNode& placed) const {
                                     [&](const host::PortInfo& port) { return port.name == connection.name; });
     if (input == inputs.end()) {
       throw error(connection.where, inQuotes(placed.userName) + " has no input " + inQuotes(connection.name) +
-                                        " (it has " + nameList(inputs) + ")");
+                                        portChoices(connection.name, inputs));
     }
     if (const auto* track = std::get_if<ScalarTrack>(&connection.source)) {
       if (input->type == CT_INTEGER) {
@@ -185,8 +235,8 @@ void PlacedScene::chooseOutputs(PlacedNode& placed) const {
                                      [&](const host::PortInfo& port) { return port.name == entry.outputs[j]; });
     if (output == outputs.end()) {
       throw error(entry.where + ".outputs[" + std::to_string(j) + "]", inQuotes(placed.userName) + " has no output " +
-                                                                           inQuotes(entry.outputs[j]) + " (it has " +
-                                                                           nameList(outputs) + ")");
+                                                                           inQuotes(entry.outputs[j]) +
+                                                                           portChoices(entry.outputs[j], outputs));
     }
     placed.outputs.push_back(static_cast<std::size_t>(output - outputs.begin()));
   }

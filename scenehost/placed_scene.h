@@ -47,6 +47,11 @@ class PlacedScene {
               const NodeEntry* only = nullptr);
   ~PlacedScene();
 
+  // Warns once for each node that can only deliver zeros: one given no item
+  // (none set, none loaded and none on its "Item" input), or a bone node
+  // given an object but no bone.
+  void warnOfNodesWithoutItem(std::ostream& warnings) const;
+
   host::ServiceHost& host() { return *host_; }
   SceneFile& file() { return file_; }
   std::vector<PlacedNode>& nodes() { return nodes_; }

@@ -10,7 +10,9 @@
 #include <numbers>
 #include <utility>
 
+#include "nodes/output_names.h"
 #include "scenehost/errors.h"
+#include "scenehost/near_miss.h"
 #include "scenehost/state_json.h"
 #include "scenehost/text_file.h"
 
@@ -63,8 +65,10 @@ class SceneParser {
     }
     if (doc.contains("angles")) {
       const std::string angles = text(doc["angles"], "angles");
-      if (angles != "degrees" && angles != "radians") fail("angles", "expected \"degrees\" or \"radians\"");
-      degrees_ = angles == "degrees";
+      if (angles != "degrees" && angles != "radians") {
+        fail("angles", "expected \"degrees\" or \"radians\"" + didYouMean(angles, {"degrees", "radians"}));
+      }
+      file_.angles = angles == "degrees" ? AngleUnit::Degrees : AngleUnit::Radians;
     }
     if (doc.contains("frames")) {
       std::string problem;
@@ -87,7 +91,8 @@ class SceneParser {
       if (key == "comment" || std::find(allowed.begin(), allowed.end(), key) != allowed.end()) continue;
       std::string known;
       for (std::string_view name : allowed) known += (known.empty() ? "" : ", ") + inQuotes(name);
-      fail(where.empty() ? key : where + "." + key, "unknown key (expected one of " + known + ")");
+      fail(where.empty() ? key : where + "." + key,
+           "unknown key" + didYouMean(key, {allowed.begin(), allowed.end()}) + " (expected one of " + known + ")");
     }
   }
 
@@ -130,7 +135,7 @@ class SceneParser {
   // [x, y, z], keys [{"t"|"f": ..., "v": [x, y, z]}, ...], or either wrapped
   // in {"deg": ...} or {"rad": ...} for angles.
   ChannelValue channel(const Json& json, const std::string& where, bool angle) const {
-    double unit = angle && degrees_ ? DEGREE : 1.0;
+    double unit = angle && file_.angles == AngleUnit::Degrees ? DEGREE : 1.0;
     const Json* body = &json;
     if (json.is_object()) {
       if (json.size() != 1 || !(json.contains("deg") || json.contains("rad"))) {
@@ -170,7 +175,8 @@ class SceneParser {
       const std::string name = text(item["name"], where + ".name");
       if (type == "bone") continue;
       if (type != "object" && type != "light" && type != "camera") {
-        fail(where + ".type", "expected \"object\", \"light\", \"camera\" or \"bone\"");
+        fail(where + ".type", "expected \"object\", \"light\", \"camera\" or \"bone\"" +
+                                  didYouMean(type, {"object", "light", "camera", "bone"}));
       }
       if (item.contains("owner")) fail(where + ".owner", "only bones have an owner");
       if (named_.contains(name)) fail(where + ".name", "another item is named " + inQuotes(name));
@@ -223,7 +229,21 @@ class SceneParser {
         }
       }
     }
-    fail(where, "no item named " + inQuotes(name));
+    fail(where, "no item named " + inQuotes(name) + didYouMean(name, itemNames()));
+  }
+
+  // Every name an item can be given by: objects, lights and cameras; bones
+  // alone and as "Owner:Bone".
+  std::vector<std::string> itemNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, id] : named_) names.push_back(name);
+    for (const auto& [owner, bones] : bones_) {
+      for (const auto& [name, id] : bones) {
+        names.push_back(name);
+        names.push_back(file_.itemLabel(id));
+      }
+    }
+    return names;
   }
 
   // A bone's parent: a bone of the same owner by that name, else any item.
@@ -377,7 +397,12 @@ class SceneParser {
       }
       const ItemId id = resolve(name, where);
       if (host::itemTypeOf(id) != IT_BONE || host::boneOwner(id) != *object) {
-        fail(where, inQuotes(file_.itemLabel(*object)) + " has no bone named " + inQuotes(name));
+        std::vector<std::string> names;
+        if (bones != bones_.end()) {
+          for (const auto& [bone, boneId] : bones->second) names.push_back(bone);
+        }
+        fail(where,
+             inQuotes(file_.itemLabel(*object)) + " has no bone named " + inQuotes(name) + didYouMean(name, names));
       }
       return id;
     }
@@ -387,16 +412,19 @@ class SceneParser {
   }
 
   std::int32_t mode(const Json& json, const std::string& where) const {
-    static constexpr const char* labels[] = {"Cur", "Abs", "Rel"};
+    static const std::vector<std::string> labels{"Cur", "Abs", "Rel"};
     if (json.is_string()) {
-      for (std::int32_t i = 0; i < 3; ++i) {
-        if (json.get<std::string>() == labels[i]) return i;
-      }
-    } else if (json.is_number_integer() && json.get<std::int64_t>() >= INT32_MIN &&
-               json.get<std::int64_t>() <= INT32_MAX) {
-      return static_cast<std::int32_t>(json.get<std::int64_t>());
+      const std::string label = json.get<std::string>();
+      const auto found = std::find(labels.begin(), labels.end(), label);
+      if (found != labels.end()) return static_cast<std::int32_t>(found - labels.begin());
+      fail(where, "expected \"Cur\", \"Abs\", \"Rel\" or a number" + didYouMean(label, labels));
     }
-    fail(where, "expected \"Cur\", \"Abs\", \"Rel\" or a number");
+    if (!json.is_number()) fail(where, "expected \"Cur\", \"Abs\", \"Rel\" or a number");
+    if (!json.is_number_integer() || json.get<std::int64_t>() < INT32_MIN || json.get<std::int64_t>() > INT32_MAX) {
+      fail(where, "a mode number is a whole number from " + std::to_string(INT32_MIN) + " to " +
+                      std::to_string(INT32_MAX) + ", not " + json.dump());
+    }
+    return static_cast<std::int32_t>(json.get<std::int64_t>());
   }
 
   // {"Time": 0.5 | keys, "Item": "Name" | null | keys}: numbers make a scalar
@@ -412,6 +440,10 @@ class SceneParser {
         first = &keyValue(value.front(), indexed(at, 0));
       }
       InputConnection connection{name, at, {}};
+      if (name == outputNames[TIME_INPUT_NAME] && !first->is_number()) {
+        fail(at,
+             "a time must be seconds or keys of seconds (0.5, or [{\"f\": 0, \"v\": 0.5}, ...]), not " + first->dump());
+      }
       if (first->is_number()) {
         connection.source =
             track<ScalarTrack>(value, at, [this](const Json& v, const std::string& w) { return number(v, w); });
@@ -445,7 +477,6 @@ class SceneParser {
   }
 
   SceneFile& file_;
-  bool degrees_ = false;
   std::map<std::string, ItemId> named_;                    // objects, lights, cameras
   std::map<ItemId, std::map<std::string, ItemId>> bones_;  // by owner object
   std::vector<std::pair<std::size_t, ItemId>> ids_;        // (index in "items", identifier)

@@ -26,6 +26,9 @@ namespace kv::scenehost {
 
 inline constexpr double DEFAULT_FPS = 30.0;
 
+// The unit of the angles a scene file writes ("angles"), and of those eval prints.
+enum class AngleUnit { Radians, Degrees };
+
 struct FrameRange {
   int first = 0;
   int last = 0;
@@ -96,6 +99,7 @@ struct SceneFile {
   nlohmann::ordered_json document;  // the text parsed
   std::string module;               // the module file it names (relative to the scene's folder), or ""
   double fps = DEFAULT_FPS;
+  AngleUnit angles = AngleUnit::Radians;
   std::optional<FrameRange> frames;
   host::Scene scene;
   std::vector<NodeEntry> nodes;

@@ -26,6 +26,36 @@ std::string parseErrorReason(const nlohmann::json::parse_error& error) {
   return colon == std::string::npos ? message : message.substr(colon + 2);
 }
 
+// Reads a document only to learn where its parser stopped: the offset at
+// which the last token read starts, and that token.
+class StopFinder : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  std::size_t tokenStart = 0;
+  std::string token;
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override { return true; }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return true; }
+  bool start_array(std::size_t) override { return true; }
+  bool end_array() override { return true; }
+  bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::json::exception&) override {
+    token = lastToken;
+    tokenStart = position >= lastToken.size() ? position - lastToken.size() : 0;
+    return false;
+  }
+};
+
+std::string atLine(const std::string& sourceName, TextPosition where) {
+  return sourceName + ": line " + std::to_string(where.line) + ", column " + std::to_string(where.column) + ": ";
+}
+
 }  // namespace
 
 TextPosition textPosition(std::string_view text, std::size_t offset) {
@@ -60,11 +90,14 @@ nlohmann::ordered_json parseJsonText(std::string_view text, const std::string& s
   } catch (const nlohmann::json::parse_error& error) {
     // `byte` counts from 1 and names the character the parser stopped at.
     const TextPosition where = textPosition(text, error.byte == 0 ? 0 : error.byte - 1);
-    throw SceneError(sourceName + ": line " + std::to_string(where.line) + ", column " + std::to_string(where.column) +
-                     ": malformed JSON: " + parseErrorReason(error));
-  } catch (const nlohmann::json::exception& error) {
-    // Well-formed but unreadable, e.g. a number beyond the range of a double.
-    throw SceneError(sourceName + ": malformed JSON: " + error.what());
+    throw SceneError(atLine(sourceName, where) + "malformed JSON: " + parseErrorReason(error));
+  } catch (const nlohmann::json::out_of_range&) {
+    // Well-formed, but a number no double holds (1e309): the parser names no
+    // place, so a second reading finds it.
+    StopFinder finder;
+    nlohmann::json::sax_parse(text, &finder);
+    throw SceneError(atLine(sourceName, textPosition(text, finder.tokenStart)) + "the number " + finder.token +
+                     " is beyond the range of a double (about 1.8e308)");
   }
 }
 

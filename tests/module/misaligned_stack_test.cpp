@@ -163,12 +163,13 @@ class HostState : public ::testing::TestWithParam<std::tuple<std::uint32_t, FpCa
 
   // A turned root puts its child where the x87 precision shows (the cosine of
   // pi/2 is 6e-17 in double but -4.4e-8 in single precision); a denormal
-  // offset shows flushing, and the relative time the rounding direction.
+  // offset shows flushing, and the root's X, which is the sampling time, the
+  // rounding of the relative time.
   void SetUp() override {
     const ItemId root = scene.addObject("Root");
     child = scene.addObject("Child", root);
     const ItemId rig = scene.addObject("Rig", child);
-    scene.setParam(root, PARAM_POSITION, {0.0, 0.0, 5.0});
+    scene.setParamKeys(root, PARAM_POSITION, {{0.0, {0.0, 0.0, 5.0}}, {1.0, {1.0, 0.0, 5.0}}});
     scene.setParam(root, PARAM_ROTATION, {1.5707963267948966, 0.0, 0.0});
     scene.setParam(child, PARAM_POSITION, {1.0, 3e-310, 0.0});
     scene.setParamKeys(child, PARAM_ROTATION, {{0.0, {-0.4, 0.9, 1.1}}, {1.0, {0.7, -0.3, 0.2}}});
@@ -194,14 +195,15 @@ class HostState : public ::testing::TestWithParam<std::tuple<std::uint32_t, FpCa
     return result;
   }
 
-  // The node of `server` sampling `item` at a time relative to the step.
+  // The node of `server` sampling `item` at a time relative to the step, 0.1 +
+  // 0.2: inexact, so that its rounding direction shows.
   void sample(HostNode& node, ItemId item) {
     node.connectInteger("Item", static_cast<std::int32_t>(item));
     HostPanel* panel = node.openPanel();
     ASSERT_NE(panel, nullptr);
     panel->set(CTL_MODE, std::int32_t{TM_REL});
-    panel->set(CTL_TIME, 0.1);
-    node.newTime(3, 0.125);
+    panel->set(CTL_TIME, 0.2);
+    node.newTime(3, 0.1);
   }
 };
 
@@ -229,7 +231,7 @@ TEST_P(HostState, ActivationAndEvaluationGiveThePlainResults) {
     sample(node, def.family == Family::Bone ? bone : child);
     for (const PortInfo& output : node.outputs()) {
       const OutputValue plain = node.evaluate(output.name);
-      node.newTime(3, 0.125);  // the entered call must compute, not read the cache
+      node.newTime(3, 0.1);  // the entered call must compute, not read the cache
       OutputValue entered;
       entered.output = static_cast<const NodeOutput*>(output.handle);
       NodalContext context = node.context();

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "scenehost/module_path.h"
 #include "scenehost_fixture.h"
@@ -248,6 +250,129 @@ TEST_F(CommandsTest, UsageErrorsExitTwoAndHelpExitsZero) {
     EXPECT_EQ(result.out.rfind(std::string("usage: scenehost ") + command, 0), 0u) << result.out;
   }
   EXPECT_EQ(run({"--help"}, false).status, 0);
+}
+
+TEST_F(CommandsTest, MessagesSayWhatToFix) {
+  // One object "Arm", one node placed by `node` (a JSON object's inside), each in a file of its own.
+  int scenes = 0;
+  const auto scene = [this, &scenes](const std::string& node) {
+    return write("fix" + std::to_string(++scenes) + ".json",
+                 R"({"items": [{"type": "object", "name": "Arm"}], "nodes": [{)" + node + "}]}");
+  };
+  const std::string plain = R"("name": "n", "server": "Item Pos", "item": "Arm")";
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string message;  // a part of what stderr says
+  } cases[] = {
+      {{"eval", scene(plain + R"(, "inputs": {"Time": "soon"})")},
+       1,
+       "fix1.json: nodes[0].inputs.Time: a time must be seconds or keys of seconds"},
+      {{"eval", scene(plain + R"(, "inputs": {"Time": [{"f": 0, "v": "soon"}]})")},
+       1,
+       "nodes[0].inputs.Time: a time must be seconds or keys of seconds"},
+      {{"eval", scene(plain), "--frames", "10..0"}, 2, "--frames 10..0: LAST (0) comes before FIRST (10)"},
+      {{"eval", scene(plain), "--frames", "0..10:0"}, 2, "--frames 0..10:0: STEP must be at least 1, not 0"},
+      {{"eval", scene(plain), "--frames", "0..3000000000"},
+       2,
+       "LAST 3000000000 is beyond the frame numbers a run counts (-2147483648 to 2147483647)"},
+      {{"eval", scene(plain + R"(, "mode": 1e10)")}, 1, "nodes[0].mode: a mode number is a whole number from"},
+      {{"eval", scene(R"("server": "Item Pos", "item": "arm")")},
+       1,
+       "nodes[0].item: no item named \"arm\" (did you mean \"Arm\"?)"},
+      {{"eval", scene(R"("server": "Item Pos", "item": "Zebra")")}, 1, "nodes[0].item: no item named \"Zebra\"\n"},
+      {{"eval", scene(plain + R"(, "mode": "abs")")}, 1, "(did you mean \"Abs\"?)"},
+      {{"eval", scene(R"("server": "item wpos", "item": "Arm")")}, 1, "(did you mean \"Item WPos\"?)"},
+      {{"eval", scene(plain + R"(, "outputs": ["Positon"])")},
+       1,
+       "has no output \"Positon\" (did you mean \"Position\"?) (it has"},
+      {{"eval", scene(plain), "--angles", "degree"}, 2, "--angles takes radians or degrees, not \"degree\" (did you"},
+  };
+  for (const Case& c : cases) {
+    const RunResult result = run(c.arguments);
+    EXPECT_EQ(result.status, c.status) << c.message << "\n" << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  const RunResult seed = run({"validate", KV_MODULE_PATH, "--seed", "18446744073709551616"}, false);
+  EXPECT_EQ(seed.status, 2);
+  EXPECT_NE(seed.err.find("--seed takes a whole number from 0 to 18446744073709551615, not"), std::string::npos)
+      << seed.err;
+}
+
+TEST_F(CommandsTest, AModuleThatIsNotThereIsOneError) {
+  const RunResult validate = run({"validate", path("none.so"), "--level", "quick"}, false);
+  EXPECT_EQ(validate.status, 1);
+  EXPECT_EQ(validate.out, "");  // no group ran
+  EXPECT_EQ(validate.err, "scenehost: " + path("none.so") + ": no such module file\n");
+
+  const std::string scene = write("named.json", R"({"module": "gone.so", "nodes": []})");
+  const RunResult eval = run({"eval", scene}, false);
+  EXPECT_EQ(eval.status, 1);
+  EXPECT_EQ(eval.err, "scenehost: " + scene + ": \"module\": no module file " + path("gone.so") +
+                          " (a \"module\" is relative to the scene file's folder); --module PATH overrides it\n");
+}
+
+TEST_F(CommandsTest, NodesThatCanOnlyDeliverZerosAreWarnedOfOnce) {
+  const std::string scene = write("zeros.json", R"({
+    "items": [{"type": "object", "name": "Body"}, {"type": "bone", "name": "Upper", "owner": "Body"}],
+    "nodes": [{"name": "lost", "server": "Item Pos"},
+              {"name": "boneless", "server": "Bone Pos", "object": "Body"},
+              {"name": "nobody", "server": "Bone WPos", "bone": null},
+              {"name": "fed", "server": "Item Pos", "inputs": {"Item": [{"f": 0, "v": null}, {"f": 1, "v": "Body"}]}},
+              {"name": "set", "server": "Item Pos", "item": "Body"},
+              {"name": "bone", "server": "Bone Pos", "bone": "Upper"}]})");
+  const RunResult result = run({"eval", scene, "--frames", "0..2"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "warning: " + scene +
+                            ": nodes[0]: \"lost\" (Item Pos) has no item, so every output is zero (give \"item\" or "
+                            "connect the \"Item\" input)\n"
+                            "warning: " +
+                            scene +
+                            ": nodes[1]: \"boneless\" (Bone Pos) has the object \"Body\" but no bone, so every output "
+                            "is zero (give \"bone\" too)\n"
+                            "warning: " +
+                            scene +
+                            ": nodes[2]: \"nobody\" (Bone WPos) has no item, so every output is zero (give \"bone\" or "
+                            "connect the \"Item\" input)\n");
+}
+
+TEST_F(CommandsTest, IdentifiersAndAnglesReadAlikeInEveryFormat) {
+  const std::string body = R"(
+    "items": [{"type": "object", "name": "Body", "position": [1, 2, 3], "rotation": {"deg": [90, -30, 0]}},
+              {"type": "bone", "name": "Upper", "owner": "Body"}],
+    "nodes": [{"name": "info", "server": "Item Info", "item": "Body", "outputs": ["Position", "Rotation", "Item"]},
+              {"name": "rot", "server": "Item Rot", "item": "Body", "outputs": ["P"]},
+              {"name": "bone", "server": "Bone Info", "bone": "Upper", "outputs": ["Item", "Parent"]}]})";
+  const std::string radians = write("radians.json", "{" + body);
+  const std::string degrees = write("degrees.json", R"({"angles": "degrees",)" + body);
+
+  // The scene's "angles" unless --angles says otherwise; positions stay as they are.
+  for (const auto& [scene, option, unit] :
+       {std::tuple{radians, "", 1.0}, std::tuple{degrees, "", 180 / M_PI}, std::tuple{radians, "degrees", 180 / M_PI},
+        std::tuple{degrees, "radians", 1.0}}) {
+    std::vector<std::string> arguments{"eval", scene, "--format", "json"};
+    if (*option) arguments.insert(arguments.end(), {"--angles", option});
+    const RunResult result = run(arguments);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const nlohmann::json output = nlohmann::json::parse(result.out);
+    EXPECT_EQ(output["angles"], unit == 1.0 ? "radians" : "degrees");
+    const nlohmann::json& nodes = output["frames"][0]["nodes"];
+    expectVector(nodes["info"]["Position"], 1, 2, 3);
+    expectVector(nodes["info"]["Rotation"], M_PI / 2 * unit, -M_PI / 6 * unit, 0);
+    EXPECT_NEAR(nodes["rot"]["P"].get<double>(), -M_PI / 6 * unit, 1e-6 * unit) << scene << " " << option;
+  }
+
+  const RunResult table = run({"eval", degrees});
+  const RunResult csv = run({"eval", degrees, "--format", "csv"});
+  const nlohmann::json json = nlohmann::json::parse(run({"eval", degrees, "--format", "json"}).out);
+  EXPECT_NE(table.out.find("info  Rotation    90.000000  -30.000000    0.000000"), std::string::npos) << table.out;
+  EXPECT_NE(csv.out.find("0,0,rot,P,scalar,-29.99999"), std::string::npos) << csv.out;
+  EXPECT_NE(table.out.find("bone  Item         40010001 Body:Upper\n"), std::string::npos) << table.out;
+  EXPECT_NE(csv.out.find("0,0,bone,Item,integer,40010001,,,Body:Upper\n"), std::string::npos) << csv.out;
+  EXPECT_EQ(json["frames"][0]["nodes"]["bone"]["Item"],
+            nlohmann::json::parse(R"({"id": "40010001", "item": "Body:Upper"})"));
+  EXPECT_NE(table.out.find("bone  Parent       10000001 Body\n"), std::string::npos) << table.out;
+  EXPECT_EQ(json["frames"][0]["nodes"]["bone"]["Parent"]["item"], "Body");
 }
 
 }  // namespace

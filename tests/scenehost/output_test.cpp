@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
 #include <sstream>
 #include <streambuf>
 
@@ -50,13 +49,12 @@ class OutputTest : public ScenehostTest {
 };
 
 TEST_F(OutputTest, FramesAreWrittenAsTheyComeAndAFullOutputStopsTheRun) {
-  // Two billion frames could neither be held nor computed in time: the run
-  // only ends this soon because the first rows reach the output at once.
+  // Two billion frames can be neither held (a run that keeps them ends in
+  // std::bad_alloc) nor computed before the output fills: the run ends with
+  // the output's error only when the first rows reach it at once.
   for (const char* format : {"table", "csv", "json"}) {
     FailingBuffer full(4096, ENOSPC);
-    const auto start = std::chrono::steady_clock::now();
     const RunResult result = runInto(full, {"eval", scene(), "--frames", "0..2000000000", "--format", format});
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << format;
     EXPECT_EQ(result.status, 1) << format;
     EXPECT_EQ(result.out.size(), 4096u) << format;
     EXPECT_EQ(result.err, "scenehost: standard output: cannot write: No space left on device\n") << format;

@@ -110,12 +110,19 @@ TEST_F(PanelTest, ErrorsNameTheControlOrNode) {
     std::string message;
   } cases[] = {
       {{"panel", file, "nope"}, "no node named \"nope\" (nodes: \"pos\", \"bone\", \"fed\")"},
+      {{"panel", file, "3"}, "node 3 is out of range: positions run from 0 to 2 (nodes: \"pos\", \"bone\", \"fed\")"},
+      {{"panel", file, "Pos"}, "no node named \"Pos\" (did you mean \"pos\"?)"},
+      {{"panel", file, "pos", "--set", "mode=Abs"}, "has no control \"mode\" (did you mean \"Mode\"?)"},
+      {{"panel", file, "pos", "--set", "Mode=abs"},
+       "\"Mode\" offers no \"abs\" (did you mean \"Abs\"?) (it offers \"Cur\", \"Abs\", \"Rel\")"},
+      {{"panel", file, "pos", "--set", "Item=cube"}, "\"Item\" offers no \"cube\" (did you mean \"Cube\"?)"},
+      {{"panel", file, "pos", "--set", "Time=1e309"}, "\"Time\" takes a finite number, not \"1e309\""},
       {{"panel", file, "pos", "--set", "Colour=3"},
        "the panel of \"pos\" has no control \"Colour\" (it has \"Item\", \"Time\", \"Mode\", \"Get from LayoutSel\", "
        "\"Select by CurItem\")"},
       {{"panel", file, "pos", "--set", "Item=Moon"},
        "\"Item\" offers no \"Moon\" (it offers \"(none)\", \"Cube\", \"Body\", \"Sun\", \"Cam\")"},
-      {{"panel", file, "pos", "--set", "Time=soon"}, "\"Time\" takes a number, not \"soon\""},
+      {{"panel", file, "pos", "--set", "Time=soon"}, "\"Time\" takes a finite number, not \"soon\""},
       {{"panel", file, "pos", "--press", "Mode"}, "\"Mode\" is not a button (use --set)"},
       {{"panel", file, "pos", "--set", "Get from LayoutSel=1"}, "\"Get from LayoutSel\" holds no value"},
   };

@@ -6,10 +6,13 @@
 // arithmetic is SSE; the x87 matters for the C runtime's sine, cosine and arc
 // functions, which use it on 32-bit x86 and round to its precision control.
 //
-// Reading the control words is cheap and writing them is not: a guard writes
-// only where the caller's state differs, and then puts the caller's words back
-// exactly on leaving. The compiler does not order arithmetic against these
-// instructions, so a guard must wrap a call into another translation unit.
+// Only the code that computes runs in it: the walks, the world rotation and the
+// angle rounding. Values the host delivers and the module passes on unchanged,
+// and the per-step caches, are served without a guard, because reading MXCSR
+// costs several nanoseconds on some processors, as much as serving a cached
+// output. Writing the control words costs more still, so a guard writes only
+// where the caller's state differs, and puts the caller's words back exactly on
+// leaving.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +22,8 @@
 #endif
 
 #include <xmmintrin.h>
+
+#include <utility>
 
 namespace kv {
 
@@ -55,5 +60,24 @@ class DefaultFpState {
   std::uint16_t callerX87_;
 #endif
 };
+
+// Calls `compute` in the default state. The compiler does not order arithmetic
+// against the control-word instructions, so `compute` must do none of its own:
+// it may only call the host and functions of other translation units.
+template <class Compute>
+decltype(auto) inDefaultFpState(Compute&& compute) noexcept {
+  const DefaultFpState state;
+  return std::forward<Compute>(compute)();
+}
+
+// a + b, rounded as in the default state. The empty statements pin the operands
+// after the state is set and the sum before it is put back.
+inline double sumInDefaultFpState(double a, double b) noexcept {
+  const DefaultFpState state;
+  __asm__ volatile("" : "+x"(a), "+x"(b));
+  double sum = a + b;
+  __asm__ volatile("" : "+x"(sum));
+  return sum;
+}
 
 }  // namespace kv
