@@ -1,7 +1,7 @@
 #include "items/item_numbering.h"
 
 #include "items/host_list.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 
 namespace kv {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "contract/host_api.h"
 #include "module/activation.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 #include "panel/panel_activate.h"
 
 #if defined(_WIN32)

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "contract/host_api.h"
-#include "module/node_table.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 

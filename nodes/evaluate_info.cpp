@@ -16,11 +16,11 @@
 #include <cstring>
 #include <thread>
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "math/chains.h"
 #include "math/kernel.h"
 #include "math/world_rotation.h"
-#include "module/host_services.h"
+#include "nodes/chains.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/fp_state.h"

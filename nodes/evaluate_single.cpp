@@ -1,9 +1,9 @@
 // The seven single-value nodes of each family. They keep no cache: every call
 // samples the host afresh and computes the whole quantity, then delivers the
 // part that the requested output names.
-#include "math/chains.h"
 #include "math/kernel.h"
 #include "math/world_rotation.h"
+#include "nodes/chains.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/fp_state.h"

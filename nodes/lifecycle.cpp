@@ -4,8 +4,8 @@
 #include <new>
 #include <span>
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "module/host_services.h"
 #include "nodes/cache.h"
 #include "nodes/item_refs.h"
 #include "nodes/output_names.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "contract/host_api.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/item_refs.h"
 
 namespace kv {

@@ -1,6 +1,6 @@
 #include "panel/panel_activate.h"
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/item_refs.h"
 #include "panel/panel_ids.h"
 #include "panel/panel_tables.h"

@@ -1,7 +1,7 @@
 #include "panel/panel_values.h"
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "module/host_services.h"
 #include "nodes/cache.h"
 #include "nodes/item_refs.h"
 #include "panel/item_choice.h"

@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "host/call_record.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 #include "nodes/output_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/near_miss.h"
@@ -121,7 +121,7 @@ PlacedNode PlacedScene::place(const NodeEntry& entry, std::ostream& warnings) {
     for (const host::ServerInfo& server : module_.servers()) {
       if (server.className != NODE_HANDLER_CLASS) continue;
       names.push_back(server.name);
-      if (const auto userName = server.tag(host::TAG_USER_NAME)) names.push_back(*userName);
+      if (const auto userName = server.tag(TAG_USER_NAME)) names.push_back(*userName);
     }
     throw error(entry.where + ".server", "no node " + inQuotes(entry.server) + " in " + module_.path() +
                                              didYouMean(entry.server, names) + " (\"scenehost servers\" lists them)");
@@ -170,7 +170,7 @@ void PlacedScene::warnOfNodesWithoutItem(std::ostream& warnings) const {
     if (itemConnected(entry)) continue;
     // The identifiers the node was given: the item, or the object and the bone.
     const host::SavedState settings = settingsState(entry, placed.boneFamily);
-    const host::StoredBlock* ids = (entry.state ? *entry.state : settings).find(IDS_BLOCK);
+    const host::StoredBlock* ids = (entry.state ? *entry.state : settings).find(BLOCK_IDS);
     auto id = [ids](std::size_t index) {
       const auto* value = ids && index < ids->values.size() ? std::get_if<std::uint32_t>(&ids->values[index]) : nullptr;
       return value ? *value : 0u;

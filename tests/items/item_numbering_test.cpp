@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 
 namespace kv::host {
 namespace {

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "host/host.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/lifecycle.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "host/host.h"
-#include "module/node_table.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 #include "panel/panel_ids.h"
 
 #if defined(__i386__) || (defined(__x86_64__) && defined(__ELF__))

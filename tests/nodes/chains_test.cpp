@@ -1,4 +1,4 @@
-#include "math/chains.h"
+#include "nodes/chains.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "fake_item_info.h"
 #include "math/kernel.h"
-#include "reference.h"
+#include "math/reference.h"
 
 namespace kv {
 namespace {

@@ -1,4 +1,4 @@
-#include "math/chains.h"
+#include "nodes/chains.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "module/host_services.h"
+#include "items/host_services.h"
 
 #include <cstdint>
 
