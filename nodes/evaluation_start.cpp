@@ -13,7 +13,8 @@ bool startEvaluation(const R* record, NodalAccess access, Sample& sample) noexce
   if (!info || !inputs || !record) return false;
   const ItemId item = sampledItem(*inputs, access, record->itemInput, selectedItem(*record));
   if (item == 0) return false;
-  sample = {info, item, samplingTime(access, *record)};
+  sample = {info, item, 0.0};
+  samplingTime(access, *record, sample.time);
   return true;
 }
 

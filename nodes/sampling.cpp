@@ -8,19 +8,22 @@
 namespace kv {
 
 template <InstanceRecord R>
-double samplingTime(NodalAccess access, const R& instance) noexcept {
-  if (instance.timeMode == TM_CUR) return instance.currentTime;
+void samplingTime(NodalAccess access, const R& instance, double& time) noexcept {
+  if (instance.timeMode == TM_CUR) {
+    time = instance.currentTime;
+    return;
+  }
   double taken = instance.panelTime;
   const NodeInputFuncs* inputs = hostServices.inputFuncs;
   if (inputs && inputs->isConnected(instance.timeInput)) {
     taken = 0.0;  // what the input delivers if the host writes nothing
     inputs->evaluate(instance.timeInput, access, &taken);
   }
-  return instance.timeMode == TM_REL ? sumInDefaultFpState(instance.currentTime, taken) : taken;
+  time = instance.timeMode == TM_REL ? sumInDefaultFpState(instance.currentTime, taken) : taken;
 }
 
-template double samplingTime<ItemInfoInstance>(NodalAccess, const ItemInfoInstance&) noexcept;
-template double samplingTime<BoneInfoInstance>(NodalAccess, const BoneInfoInstance&) noexcept;
+template void samplingTime<ItemInfoInstance>(NodalAccess, const ItemInfoInstance&, double&) noexcept;
+template void samplingTime<BoneInfoInstance>(NodalAccess, const BoneInfoInstance&, double&) noexcept;
 
 ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept {
   if (!inputs.isConnected(itemInput)) return selected;

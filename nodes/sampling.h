@@ -8,11 +8,13 @@
 
 namespace kv {
 
-// The instance's current time for TM_CUR; otherwise the Time input if connected,
-// else the panel time, plus the current time for TM_REL. Any mode value other
-// than TM_CUR and TM_REL counts as TM_ABS.
+// Writes the instance's current time for TM_CUR; otherwise the Time input if
+// connected, else the panel time, plus the current time for TM_REL. Any mode
+// value other than TM_CUR and TM_REL counts as TM_ABS. Not a return value: on
+// 32-bit x86 that would pass through the x87 registers in the caller's
+// precision, which qemu, unlike the processor, rounds loads to.
 template <InstanceRecord R>
-double samplingTime(NodalAccess access, const R& instance) noexcept;
+void samplingTime(NodalAccess access, const R& instance, double& time) noexcept;
 
 // The Item input's value when something is connected (0 included), else `selected`.
 ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept;

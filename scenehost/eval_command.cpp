@@ -25,9 +25,9 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;
-  if (!options.plot.empty()) plot.emplace(columns, file, options.plot);
-  const std::unique_ptr<FramePrinter> printer =
-      makeFramePrinter(options.format, columns, file, frames, options.angles.value_or(file.angles), out);
+  const AngleUnit angles = options.angles.value_or(file.angles);
+  if (!options.plot.empty()) plot.emplace(placed, frames, options.plot, angles);
+  const std::unique_ptr<FramePrinter> printer = makeFramePrinter(options.format, columns, file, frames, angles, out);
   {
     ProgressLine progress(err, frameCount(frames), options.progress);
     evaluateFrames(placed, frames, err, [&](const EvaluatedFrame& frame) {

@@ -1,32 +1,18 @@
 #include "scenehost/evaluation.h"
 
-#include <algorithm>
 #include <ostream>
-#include <string_view>
 
-#include "nodes/output_names.h"
+#include "scenehost/output_quantity.h"
 
 namespace kv::scenehost {
-namespace {
-
-// "Rotation", "W Rot", "pivotRot" and "restRot", as entries of outputNames.
-bool isRotation(std::string_view output) {
-  static constexpr int rotations[] = {1, 4, 12, 14};
-  return std::any_of(std::begin(rotations), std::end(rotations),
-                     [output](int entry) { return output == outputNames[entry]; });
-}
-
-}  // namespace
-
 std::vector<OutputColumn> outputColumns(PlacedScene& scene) {
   std::vector<OutputColumn> columns;
   for (const PlacedNode& placed : scene.nodes()) {
     const std::vector<host::PortInfo> outputs = placed.node->outputs();
-    // A node whose first output is a rotation delivers that rotation and its components.
-    const bool rotationNode = !outputs.empty() && isRotation(outputs.front().name);
     for (std::size_t index : placed.outputs) {
       const host::PortInfo& output = outputs[index];
-      columns.push_back({placed.entry->name, output.name, output.type, rotationNode || isRotation(output.name)});
+      const bool angle = quantityOf(output.name, output.type, outputs.front().name) == Quantity::Rotation;
+      columns.push_back({placed.entry->name, output.name, output.type, angle});
     }
   }
   return columns;

@@ -1,11 +1,12 @@
 #include "scenehost/plot.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <utility>
+#include <variant>
 
-#include "host/call_record.h"
+#include "nodes/output_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/external_program.h"
 #include "scenehost/temporary_file.h"
@@ -13,71 +14,79 @@
 namespace kv::scenehost {
 namespace {
 
-// A gnuplot string in single quotes, where only the quote itself needs doubling.
-std::string gnuplotString(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + "'";
+const PlacedNode& nodeNamed(PlacedScene& scene, const std::string& name) {
+  const auto& nodes = scene.nodes();
+  return *std::find_if(nodes.begin(), nodes.end(), [&](const PlacedNode& node) { return node.entry->name == name; });
+}
+
+// The keys or constant connected to the node's "Item" input, or null.
+const ItemTrack* itemInput(const NodeEntry& entry) {
+  for (const InputConnection& input : entry.inputs) {
+    if (input.name == outputNames[ITEM_INPUT_NAME]) return std::get_if<ItemTrack>(&input.source);
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 std::string findGnuplot() { return findProgram("gnuplot"); }
 
-PlotRecorder::PlotRecorder(const std::vector<OutputColumn>& columns, const SceneFile& file, std::string path)
-    : path_(std::move(path)), title_(file.path) {
+PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles)
+    : file_(scene.file()), path_(std::move(path)) {
   checkPlotTarget(path_);
+  const std::vector<OutputColumn> columns = outputColumns(scene);
+  if (columns.empty()) throw SceneError(path_ + ": nothing to plot: the scene has no nodes");
+  picture_.title = std::filesystem::path(file_.path).filename().string();
+  picture_.frames = frames;
+  picture_.fps = file_.fps;
+  picture_.angles = angles;
   for (std::size_t c = 0; c < columns.size(); ++c) {
-    if (columns[c].type == CT_VECTOR) curves_.push_back({columns[c], c, {}});
+    const PlacedNode& node = nodeNamed(scene, columns[c].node);
+    PlotSeries series;
+    series.title = columns[c].node + ": " + columns[c].output;
+    series.quantity = quantityOf(columns[c].output, columns[c].type, node.node->outputs().front().name);
+    series.components = columns[c].type == CT_VECTOR ? 3 : 1;
+    picture_.series.push_back(std::move(series));
+    sources_.push_back({c, itemInput(*node.entry), {}});
   }
-  if (curves_.empty()) throw SceneError(path_ + ": nothing to plot: the evaluated outputs hold no vectors");
 }
 
 void PlotRecorder::add(const EvaluatedFrame& frame) {
-  frames_.push_back(frame.frame);
-  for (Curve& curve : curves_) {
-    const auto& v = frame.values[curve.index].vector;
-    curve.values.insert(curve.values.end(), v.begin(), v.end());
+  for (std::size_t s = 0; s < sources_.size(); ++s) {
+    PlotSeries& series = picture_.series[s];
+    Source& source = sources_[s];
+    const ItemId item = source.items ? source.items->at(frame.time) : 0;
+    // No item: the node delivers zeros, which are no place of anything.
+    if (source.items && item == 0) {
+      source.inRun = false;
+      continue;
+    }
+    if (!source.inRun || item != source.runItem) {
+      series.runs.push_back({series.frames.size(), source.items ? file_.itemLabel(item) : ""});
+    }
+    source.inRun = true;
+    source.runItem = item;
+    series.frames.push_back(frame.frame);
+    addSample(series, source, frame.values[source.column]);
   }
 }
 
-std::string PlotRecorder::script(const std::string& output, const std::string& terminal) const {
-  std::string script = terminal == "png" ? "set terminal pngcairo size 1000,800 noenhanced\n"
-                                         : "set terminal svg size 1000,800 dynamic noenhanced background rgb 'white'\n";
-  script += "set output " + gnuplotString(output) + "\n";
-  script += "set title " + gnuplotString(title_) + "\n";
-  // The scene's Y is up: it goes on gnuplot's vertical axis.
-  script += "set xlabel 'X'\nset ylabel 'Z'\nset zlabel 'Y'\nset key outside right top\nset grid\n";
-  script += "set ticslevel 0\nset view 60,30\n";
-  // A flat axis gets a range of its own, which gnuplot would otherwise warn about.
-  for (int axis = 0; axis < 3; ++axis) {
-    double low = HUGE_VAL, high = -HUGE_VAL;
-    for (const Curve& curve : curves_) {
-      for (std::size_t f = 0; f < frames_.size(); ++f) {
-        low = std::min(low, curve.values[3 * f + axis]);
-        high = std::max(high, curve.values[3 * f + axis]);
-      }
+void PlotRecorder::addSample(PlotSeries& series, Source& source, const host::OutputValue& value) const {
+  const double unit =
+      series.quantity == Quantity::Rotation && picture_.angles == AngleUnit::Degrees ? 180 / std::numbers::pi : 1.0;
+  if (series.quantity == Quantity::Item) {
+    const ItemId item = static_cast<ItemId>(value.integer);
+    auto known = std::find(source.categories.begin(), source.categories.end(), item);
+    if (known == source.categories.end()) {
+      series.categories.push_back(file_.itemLabel(item));
+      known = source.categories.insert(known, item);
     }
-    if (low == high) {
-      script += std::string("set ") + "xzy"[axis] + "range [" + host::formatDouble(low - 1) + ":" +
-                host::formatDouble(high + 1) + "]\n";
-    }
+    series.values.push_back(static_cast<double>(known - source.categories.begin()));
+  } else if (series.components == 3) {
+    for (double component : value.vector) series.values.push_back(component * unit);
+  } else {
+    series.values.push_back(value.scalar * unit);
   }
-  std::string plots;
-  for (std::size_t n = 0; n < curves_.size(); ++n) {
-    const Curve& curve = curves_[n];
-    const std::string block = "$path" + std::to_string(curve.index);
-    script += block + " << EOD\n";
-    for (std::size_t f = 0; f < frames_.size(); ++f) {
-      script += host::formatDouble(curve.values[3 * f]) + " " + host::formatDouble(curve.values[3 * f + 1]) + " " +
-                host::formatDouble(curve.values[3 * f + 2]) + "\n";
-    }
-    script += "EOD\n";
-    plots += (plots.empty() ? "splot " : ", \\\n      ") + block + " using 1:3:2 with linespoints pointtype " +
-             std::to_string(1 + n % 13) + " pointsize 0.6 title " +
-             gnuplotString(curve.column.node + ": " + curve.column.output);
-  }
-  return script + plots + "\n";
 }
 
 void checkPlotTarget(const std::string& path) {
@@ -89,6 +98,10 @@ void checkPlotTarget(const std::string& path) {
 
 void PlotRecorder::draw() const {
   const std::string& path = path_;
+  const auto& series = picture_.series;
+  if (std::all_of(series.begin(), series.end(), [](const PlotSeries& s) { return s.frames.empty(); })) {
+    throw SceneError(path + ": nothing to plot: the \"Item\" inputs delivered no item at any frame");
+  }
   TemporaryFile picture(path);
   TemporaryFile scriptFile(path + ".gp");
   const std::string terminal = std::filesystem::path(path).extension().string().substr(1);

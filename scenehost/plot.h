@@ -1,12 +1,15 @@
-// A picture of an evaluation's vector outputs: each one's path through space
-// over the frames, drawn by gnuplot (run as a program with a generated script
-// holding the data) into an SVG or PNG file.
+// A picture of an evaluation, drawn by gnuplot (run as a program with a
+// generated script holding the data) into an SVG or PNG file: positions as
+// paths seen from the top, the front, the side and in 3D, every other output
+// against the frames in a panel of its own.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "scenehost/evaluation.h"
+#include "scenehost/placed_scene.h"
+#include "scenehost/plot_script.h"
 #include "scenehost/scene_file.h"
 
 namespace kv::scenehost {
@@ -14,29 +17,37 @@ namespace kv::scenehost {
 // Keeps, frame by frame, the values the picture draws, and draws it.
 class PlotRecorder {
  public:
-  // Throws SceneError as checkPlotTarget does, or when none of `columns` can be drawn.
-  PlotRecorder(const std::vector<OutputColumn>& columns, const SceneFile& file, std::string path);
+  // Throws SceneError as checkPlotTarget does, or when the scene evaluates no
+  // outputs. Rotations are drawn in `angles`; `scene` must outlive this.
+  PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles);
 
   void add(const EvaluatedFrame& frame);
 
   // The gnuplot script that draws the frames added so far into `output`
   // ("svg" or "png" terminal).
-  std::string script(const std::string& output, const std::string& terminal) const;
+  std::string script(const std::string& output, const std::string& terminal) const {
+    return plotScript(picture_, output, terminal);
+  }
 
   // Writes the picture through a temporary file, so that a failed run leaves
   // no file behind. Throws SceneError when gnuplot fails.
   void draw() const;
 
  private:
-  struct Curve {
-    OutputColumn column;
-    std::size_t index;           // in EvaluatedFrame::values
-    std::vector<double> values;  // x, y, z of each frame
+  // Where a series takes its values from, and the item its current run samples.
+  struct Source {
+    std::size_t column;              // in EvaluatedFrame::values
+    const ItemTrack* items;          // the node's "Item" input, or null
+    std::vector<ItemId> categories;  // an Item series' values, in order of appearance
+    ItemId runItem = 0;
+    bool inRun = false;
   };
+  void addSample(PlotSeries& series, Source& source, const host::OutputValue& value) const;
+
+  const SceneFile& file_;
   std::string path_;
-  std::string title_;
-  std::vector<Curve> curves_;
-  std::vector<int> frames_;
+  PlotPicture picture_;
+  std::vector<Source> sources_;  // one per series
 };
 
 // Throws SceneError unless `path` ends in .svg or .png and gnuplot is on PATH;

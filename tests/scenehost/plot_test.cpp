@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <numbers>
+#include <sstream>
 
+#include "host/module_loader.h"
 #include "scenehost_fixture.h"
 
 namespace kv::scenehost::testing {
@@ -18,7 +21,51 @@ constexpr const char* SCENE = R"({
             {"name": "parent", "server": "Item Info", "item": "Ball", "outputs": ["Parent"]}]
 })";
 
-class PlotTest : public ScenehostTest {};
+// Ball moves by (1, 0, 0.5) a frame, Kite stands still and is turned by 30
+// degrees; "follow" samples Ball, then Kite, then nothing, Kite for one frame
+// and Ball again. Top turns once around, which its world heading shows as a
+// jump from about 180 to about -180 degrees.
+constexpr const char* SWITCHING_SCENE = R"({
+  "fps": 10,
+  "angles": "degrees",
+  "items": [{"type": "object", "name": "Ball", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 12, "v": [12, 0, 6]}]},
+            {"type": "object", "name": "Kite", "position": [5, 5, 5], "rotation": [30, 0, 0]},
+            {"type": "object", "name": "Top", "rotation": [{"f": 0, "v": [0, 0, 0]}, {"f": 12, "v": [360, 0, 0]}]}],
+  "nodes": [{"name": "follow", "server": "Item Info", "outputs": ["W Pos", "Rotation", "Item"],
+             "inputs": {"Item": [{"f": 0, "v": "Ball"}, {"f": 4, "v": "Kite"}, {"f": 6, "v": null},
+                                 {"f": 9, "v": "Kite"}, {"f": 10, "v": "Ball"}]}},
+            {"name": "x", "server": "Item Pos", "item": "Ball", "outputs": ["X"]},
+            {"name": "spin", "server": "Item WRot", "item": "Top", "outputs": ["H"]}]
+})";
+
+class PlotTest : public ScenehostTest {
+ protected:
+  // The script of a run of `scene` over `frames`, as eval would draw it.
+  std::string script(const std::string& scene, const FrameRange& frames) const {
+    SceneFile file = parseSceneFile(nlohmann::ordered_json::parse(scene), "/some/folder/scene.json");
+    const host::LoadedModule module(KV_MODULE_PATH);
+    std::ostringstream warnings;
+    PlacedScene placed(file, module, warnings);
+    PlotRecorder plot(placed, frames, path("out.svg"), file.angles);
+    evaluateFrames(placed, frames, warnings, [&](const EvaluatedFrame& frame) { plot.add(frame); });
+    EXPECT_EQ(warnings.str(), "");
+    return plot.script("out.svg", "svg");
+  }
+
+  // The lines of data block `name` in `script`.
+  static std::string block(const std::string& script, const std::string& name) {
+    const std::size_t start = script.find(name + " << EOD\n");
+    if (start == std::string::npos) return "(no block " + name + ")";
+    const std::size_t first = start + name.size() + 8;
+    return script.substr(first, script.find("EOD\n", first) - first);
+  }
+
+  static std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+};
 
 void setPath(const std::string& value) {
 #ifdef _WIN32
@@ -40,27 +87,50 @@ class PathOverride {
   std::string saved_;
 };
 
-TEST(PlotScriptTest, HoldsOnePathPerVectorOutput) {
-  SceneFile file = parseSceneFile(nlohmann::ordered_json::object(), "t.json");
-  PlotRecorder plot({{"a'b", "W Pos", CT_VECTOR}, {"a'b", "X", CT_SCALAR}, {"c", "Up", CT_VECTOR}}, file, "out.svg");
-  for (int frame = 0; frame < 2; ++frame) {
-    EvaluatedFrame evaluated{frame, frame * 0.5, std::vector<host::OutputValue>(3)};
-    evaluated.values[0].vector = {1.0 * frame, 2, -0.5};
-    evaluated.values[2].vector = {0, 1, -0.5};  // z is -0.5 in every path
-    plot.add(evaluated);
-  }
-  const std::string script = plot.script("out.svg", "svg");
-  EXPECT_NE(script.find("set terminal svg"), std::string::npos);
-  EXPECT_NE(script.find("set output 'out.svg'"), std::string::npos);
-  EXPECT_NE(script.find("$path0 << EOD\n0 2 -0.5\n1 2 -0.5\nEOD\n"), std::string::npos) << script;
-  EXPECT_NE(script.find("$path2 << EOD\n0 1 -0.5\n0 1 -0.5\nEOD\n"), std::string::npos) << script;
-  EXPECT_EQ(script.find("$path1"), std::string::npos);  // scalars are not drawn
-  EXPECT_NE(script.find("title 'a''b: W Pos'"), std::string::npos) << script;
-  EXPECT_NE(script.find("set yrange [-1.5:0.5]"), std::string::npos) << script;  // the only flat axis, Z
-  EXPECT_EQ(script.find("set xrange"), std::string::npos);
-  EXPECT_EQ(script.find("set zrange"), std::string::npos);
-  EXPECT_NE(script.find("using 1:3:2"), std::string::npos);  // Y is drawn upwards
-  EXPECT_NE(plot.script("o.png", "png").find("set terminal pngcairo"), std::string::npos);
+TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
+  if (findGnuplot().empty()) GTEST_SKIP() << "gnuplot is not installed";
+  const std::string run = script(SWITCHING_SCENE, {0, 12, 1});
+  // A blank line (a break) where the item changes; frames 6 to 8 sample no
+  // item and are left out; frame 9, alone between breaks, is also a point.
+  EXPECT_EQ(
+      block(run, "$s0"),
+      "0 0 0 0\n1 1 0 0.5\n2 2 0 1\n3 3 0 1.5\n\n4 5 5 5\n5 5 5 5\n\n9 5 5 5\n\n10 10 0 5\n11 11 0 5.5\n12 12 0 6\n");
+  EXPECT_EQ(block(run, "$lone0"), "9 5 5 5\n");
+  EXPECT_EQ(block(run, "$ends0"), "0 0 0 0\n12 12 0 6\n");
+  EXPECT_EQ(block(run, "$marks0"), "0 0 0 0\n10 10 0 5\n");  // every tenth frame
+  EXPECT_NE(run.find("set label 'Kite' at 5,5"), std::string::npos) << run;
+
+  // Three flat views at equal scales and a 3D one; the ranges are as long on
+  // every axis: X 0..12 with 8% to spare on each side.
+  EXPECT_EQ(count(run, "set size ratio -1 "), 3u);
+  EXPECT_NE(run.find("set view equal xyz"), std::string::npos);
+  EXPECT_EQ(count(run, "set xrange [-0.96:12.96]"), 3u) << run;  // top, front, 3D
+  EXPECT_EQ(count(run, "set yrange [-0.96:5.96]"), 2u) << run;   // Y in front and side
+  EXPECT_NE(run.find("set title 'top (looking down), scene units'"), std::string::npos);
+
+  // The rotation in degrees as the scene writes them, in a panel of its own,
+  // with the runs of the item that was sampled.
+  const std::string rotation = block(run, "$s1");
+  EXPECT_EQ(rotation.substr(0, 8), "0 0 0 0\n") << rotation;
+  EXPECT_NEAR(std::stod(rotation.substr(rotation.find("\n4 ") + 3)), 30.0, 1e-6) << rotation;
+  EXPECT_NE(run.find("set title 'follow: Rotation'\nset xlabel 'frame (10 per second)'\nset ylabel 'degrees'"),
+            std::string::npos)
+      << run;
+  // The item identifiers as steps between the items' names.
+  EXPECT_EQ(block(run, "$s2"), "0 0\n1 0\n2 0\n3 0\n\n4 1\n5 1\n\n9 1\n\n10 0\n11 0\n12 0\n");
+  EXPECT_NE(run.find("set ytics ('Ball' 0, 'Kite' 1)"), std::string::npos);
+  // A component of a position, which has no item input and no break.
+  EXPECT_NE(run.find("set title 'x: X'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
+            std::string::npos);
+  EXPECT_EQ(block(run, "$lone3"), "(no block $lone3)");
+  EXPECT_EQ(count(block(run, "$s4"), "\n\n"), 1u) << block(run, "$s4");        // the line breaks where the angle wraps
+  EXPECT_NE(run.find("set multiplot title 'scene.json'"), std::string::npos);  // the name, not the path
+
+  // One frame is drawn as points.
+  const std::string one = script(SWITCHING_SCENE, {3, 3, 1});
+  EXPECT_EQ(block(one, "$lone0"), "3 3 0 1.5\n");
+  EXPECT_EQ(block(one, "$lone3"), "3 3\n");
+  EXPECT_NE(one.find("set xrange [2:4]"), std::string::npos);
 }
 
 TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
@@ -68,14 +138,23 @@ TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
   const std::string scene = write("scene.json", SCENE);
   RunResult result = run({"eval", scene, "--plot", path("paths.svg")});
   ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");  // nor a warning of gnuplot's
   const std::string svg = read(path("paths.svg"));
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find("it's: W Pos"), std::string::npos);  // the legend names node and output
+  EXPECT_NE(svg.find("parent: Parent"), std::string::npos);
 
   result = run({"eval", scene, "--plot", path("paths.png"), "--format", "csv"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(read(path("paths.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("")), {}), 3);  // no temporary files left
+
+  // Scalars alone make a picture too, and the table is printed.
+  const std::string scalars = write("scalars.json", R"({"nodes": [{"server": "Item Pos", "outputs": ["X"]}]})");
+  result = run({"eval", scalars, "--plot", path("x.svg")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("Item Pos  X"), std::string::npos) << result.out;
+  EXPECT_NE(read(path("x.svg")).find("Item Pos: X"), std::string::npos);
 }
 
 TEST_F(PlotTest, ExplainsWhatIsMissing) {
@@ -83,12 +162,6 @@ TEST_F(PlotTest, ExplainsWhatIsMissing) {
   RunResult result = run({"eval", scene, "--plot", path("paths.pdf")});
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("the picture must be a .svg or .png file"), std::string::npos) << result.err;
-
-  const std::string scalars = write("scalars.json", R"({"nodes": [{"server": "Item Pos", "outputs": ["X"]}]})");
-  result = run({"eval", scalars, "--plot", path("x.svg")});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_NE(result.err.find("nothing to plot"), std::string::npos) << result.err;
 
   {
     const PathOverride emptyPath(path(""));
@@ -99,6 +172,16 @@ TEST_F(PlotTest, ExplainsWhatIsMissing) {
             std::string::npos)
       << result.err;
   EXPECT_FALSE(std::filesystem::exists(path("paths.svg")));
+
+  if (findGnuplot().empty()) return;
+  const std::string nothing =
+      write("nothing.json", R"({"nodes": [{"server": "Item WPos", "inputs": {"Item": null}, "outputs": ["W Pos"]}]})");
+  result = run({"eval", nothing, "--plot", path("nothing.svg")});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("Item WPos  W Pos"), std::string::npos) << result.out;  // the table is there
+  EXPECT_NE(result.err.find("nothing to plot: the \"Item\" inputs delivered no item at any frame"), std::string::npos)
+      << result.err;
+  EXPECT_FALSE(std::filesystem::exists(path("nothing.svg")));
 }
 
 }  // namespace
