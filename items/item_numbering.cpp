@@ -53,18 +53,20 @@ ItemId itemByNumber(std::int32_t n, ItemId owner) {
   return 0;
 }
 
-void remapItemIds(std::span<const ItemRef> refs, PanelHandle panel, const ItemId* changes) {
-  if (changes == nullptr || changes[0] == 0) return;
+int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes) {
+  int replaced = 0;
+  if (changes == nullptr || changes[0] == 0) return replaced;
   for (const ItemRef& ref : refs) {
     if (ref.id == 0) continue;
     for (const ItemId* pair = changes; pair[0] != 0; pair += 2) {
       if (pair[0] != ref.id) continue;
       ref.id = pair[1];
       ref.number = itemNumber(ref.id);
-      if (panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(panel);
+      ++replaced;
       break;
     }
   }
+  return replaced;
 }
 
 }  // namespace kv

@@ -23,7 +23,7 @@ struct ItemRef {
 };
 
 // Replaces each reference the change list names (pairs of old, new, ended by
-// old = 0), renumbers it and refreshes `panel` (if any) once per replacement.
-void remapItemIds(std::span<const ItemRef> refs, PanelHandle panel, const ItemId* changes);
+// old = 0) and renumbers it; returns how many references it replaced.
+int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes);
 
 }  // namespace kv

@@ -126,7 +126,11 @@ template <InstanceRecord R>
 void changeIds(Instance instance, const ItemId* changes) noexcept {
   R& r = record<R>(instance);
   const auto refs = itemRefs(r);
-  remapItemIds(refs, r.panel, changes);
+  const PanelFuncs* panels = hostServices.panelFuncs;
+  // The open panel reads its values again once for every replaced reference.
+  for (int replaced = remapItemIds(refs, changes); replaced > 0; --replaced) {
+    if (r.panel != nullptr && panels != nullptr) panels->refresh(r.panel);
+  }
 }
 
 template <InstanceRecord R>
