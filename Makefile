@@ -10,7 +10,7 @@
 # make picture: redraws docs/child_under_pivot.svg, the node reference's picture, with the Linux build.
 
 TEST_PRESETS := linux linux32 asan tsan windows
-SOURCE_DIRS := module items math nodes panel host scenehost tests bench fuzz
+SOURCE_DIRS := contract module items math nodes panel host conformance scenehost tests bench fuzz
 
 .PHONY: run test bench package picture setup format tidy
 

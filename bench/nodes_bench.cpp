@@ -16,7 +16,7 @@
 
 #include "host/allocation_counter.h"
 #include "host/host.h"
-#include "math/chains.h"
+#include "nodes/chains.h"
 
 namespace kv::host {
 namespace {

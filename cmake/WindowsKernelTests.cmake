@@ -28,9 +28,11 @@ add_custom_command(
   COMMENT "Compiling the kernel as the Windows build does"
   VERBATIM)
 
+# With the kernel's tests run those of the walks up the parent chain, which call it.
 file(GLOB kv_math_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/math/*.cpp)
-add_executable(kv_math_tests_windows_kernel ${kv_math_test_sources} ${PROJECT_SOURCE_DIR}/math/chains.cpp
-                                            ${kv_windows_kernel})
+add_executable(kv_math_tests_windows_kernel ${kv_math_test_sources} ${CMAKE_CURRENT_SOURCE_DIR}/nodes/chains_test.cpp
+                                            ${CMAKE_CURRENT_SOURCE_DIR}/nodes/fake_item_info.cpp
+                                            ${PROJECT_SOURCE_DIR}/nodes/chains.cpp ${kv_windows_kernel})
 target_compile_options(kv_math_tests_windows_kernel PRIVATE ${KV_MATH_FLAGS})
 target_include_directories(kv_math_tests_windows_kernel PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kv_math_tests_windows_kernel PRIVATE kv_host ${KV_GTEST_LIBS})

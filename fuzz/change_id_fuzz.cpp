@@ -33,8 +33,6 @@ namespace {
 
 using Changes = std::vector<std::pair<ItemId, ItemId>>;
 
-constexpr std::uint32_t IDS = host::blockId("IIDS");
-
 // The rename rule, applied to a model of the held references: each non-zero
 // reference takes the new value of the first pair whose old value equals it,
 // looking no further than the first pair whose old value is 0. Returns how
@@ -75,10 +73,10 @@ struct Held {
 
 Held heldBy(const Node& n) {
   if (n.bone) {
-    const auto& r = *static_cast<const BoneInfoInstance*>(n.node->instance());
+    const auto& r = *reinterpret_cast<const BoneInfoInstance*>(n.node->instance());
     return {{r.object, r.bone}, {r.objectNumber, r.boneNumber}};
   }
-  const auto& r = *static_cast<const ItemInfoInstance*>(n.node->instance());
+  const auto& r = *reinterpret_cast<const ItemInfoInstance*>(n.node->instance());
   return {{r.item, 0}, {r.itemListNumber, 0}};
 }
 
@@ -186,7 +184,7 @@ class Session {
   void saveAndLoad(Node& n) {
     host::SavedState saved;
     n.node->save(saved);
-    const host::StoredBlock* ids = saved.find(IDS);
+    const host::StoredBlock* ids = saved.find(BLOCK_IDS);
     FUZZ_CHECK(ids && ids->values.size() == n.modelIds().size(), "save writes one identifier per reference");
     for (std::size_t i = 0; i < ids->values.size(); ++i) {
       FUZZ_CHECK(std::get<std::uint32_t>(ids->values[i]) == n.model[i], "save writes the held identifiers");
@@ -195,7 +193,7 @@ class Session {
       std::vector<host::StoredValue> values;
       for (ItemId& id : n.modelIds()) values.emplace_back(id = anyId({}));
       saved = host::SavedState{};
-      saved.add(IDS, "ids", std::move(values));
+      saved.add(BLOCK_IDS, "ids", std::move(values));
     }
     n.node->load(saved);
   }

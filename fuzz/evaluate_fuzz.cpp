@@ -224,9 +224,7 @@ class Session {
     const unsigned modePick = in_.choice(4);
     const std::int32_t mode = modePick < 3 ? static_cast<std::int32_t>(modePick) : anyInt32(in_);
     host::SavedState state;
-    state.add(host::blockId("IIDS"), "ids", std::move(ids))
-        .add(host::blockId("ITIM"), "time", {panelTime})
-        .add(host::blockId("IMOD"), "mode", {mode});
+    state.add(BLOCK_IDS, "ids", std::move(ids)).add(BLOCK_TIME, "time", {panelTime}).add(BLOCK_MODE, "mode", {mode});
     node.load(state);
 
     ItemId sampled = selected;

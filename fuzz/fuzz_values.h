@@ -8,8 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "contract/host_api.h"
 #include "fuzz/byte_reader.h"
-#include "module/host_api.h"
 
 namespace kv::fuzz {
 

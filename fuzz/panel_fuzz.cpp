@@ -30,8 +30,8 @@
 namespace kv::fuzz {
 namespace {
 
-constexpr const char* WITHHELD_SERVICES[] = {"LW Interface Info 5", "LW Command Interface", "LWXPanel",
-                                             "Instance Update"};
+constexpr const char* WITHHELD_SERVICES[] = {INTERFACE_INFO_SERVICE, COMMAND_SERVICE, PANEL_SERVICE,
+                                             INSTANCE_UPDATE_SERVICE};
 
 // Scene, host and nodes of one input; members end in reverse order, nodes first.
 class Session {
@@ -180,7 +180,7 @@ class Session {
     host::HostPanel* panel = panelOf(target);
     if (!panel) return;
     panel->notify(control, value, event);
-    if (event == host::PANEL_EVENT_FOCUS) checkNumbers(target);
+    if (event == EVENT_FOCUS_GAINED) checkNumbers(target);
   }
 
   void press(Node& target) {
@@ -220,8 +220,8 @@ class Session {
     host::HostNode& node = *target.node;
     switch (in_.choice(5)) {
       case 0: {
-        const ItemId sampled = target.bone ? static_cast<const BoneInfoInstance*>(node.instance())->bone
-                                           : static_cast<const ItemInfoInstance*>(node.instance())->item;
+        const ItemId sampled = target.bone ? reinterpret_cast<const BoneInfoInstance*>(node.instance())->bone
+                                           : reinterpret_cast<const ItemInfoInstance*>(node.instance())->item;
         const std::vector<ItemId> used = node.usedItems();
         FUZZ_CHECK(used == (sampled ? std::vector<ItemId>{sampled} : std::vector<ItemId>{}),
                    "use-items lists the sampled item alone");
@@ -304,7 +304,7 @@ class Session {
       const Node& other = &target == &item_ ? bone_ : item_;
       const auto foreign = other.node->outputs();
       const host::PortInfo& port = foreign[in_.byte() % foreign.size()];
-      value = target.node->evaluateHandle(port.handle, port.type);
+      value = target.node->evaluateHandle(static_cast<OutputHandle>(port.handle), port.type);
     } else {
       value = target.node->evaluateHandle(nullptr, CT_VECTOR);
     }
@@ -383,11 +383,11 @@ class Session {
   // opens or gains focus.
   void checkNumbers(const Node& target) const {
     if (target.bone) {
-      const auto& r = *static_cast<const BoneInfoInstance*>(target.node->instance());
+      const auto& r = *reinterpret_cast<const BoneInfoInstance*>(target.node->instance());
       FUZZ_CHECK(r.objectNumber == expectedItemNumber(scene_, r.object), "the object's number is its list number");
       FUZZ_CHECK(r.boneNumber == expectedItemNumber(scene_, r.bone), "the bone's number is its list number");
     } else {
-      const auto& r = *static_cast<const ItemInfoInstance*>(target.node->instance());
+      const auto& r = *reinterpret_cast<const ItemInfoInstance*>(target.node->instance());
       FUZZ_CHECK(r.itemListNumber == expectedItemNumber(scene_, r.item), "the item's number is its list number");
     }
   }

@@ -28,10 +28,6 @@ using host::SavedState;
 using host::StoredBlock;
 using host::StoredValue;
 
-constexpr std::uint32_t IDS = host::blockId("IIDS");
-constexpr std::uint32_t TIME = host::blockId("ITIM");
-constexpr std::uint32_t MODE = host::blockId("IMOD");
-
 // The scene and the module are made once. The host's services are made per
 // input, since the host keeps every panel the module creates until it ends.
 struct Fixture {
@@ -63,13 +59,13 @@ SavedState anyStoredState(ByteReader& in, const std::vector<ItemId>& items) {
     StoredBlock block;
     switch (in.choice(4)) {
       case 0:
-        block.id = IDS;
+        block.id = BLOCK_IDS;
         break;
       case 1:
-        block.id = TIME;
+        block.id = BLOCK_TIME;
         break;
       case 2:
-        block.id = MODE;
+        block.id = BLOCK_MODE;
         break;
       default:
         block.id = in.raw<std::uint32_t>();
@@ -89,17 +85,17 @@ SavedState expectedResave(const SavedState& stored, std::size_t idCount) {
   std::int32_t mode = 0;
   for (const StoredBlock& block : stored.blocks) {
     const std::size_t present = block.values.size();
-    if (block.id == IDS) {
+    if (block.id == BLOCK_IDS) {
       for (std::size_t i = 0; i < idCount && i < present; ++i) ids[i] = host::storedValueAs<ItemId>(block.values[i]);
-    } else if (block.id == TIME && present > 0) {
+    } else if (block.id == BLOCK_TIME && present > 0) {
       time = host::storedValueAs<double>(block.values[0]);
-    } else if (block.id == MODE && present > 0) {
+    } else if (block.id == BLOCK_MODE && present > 0) {
       mode = host::storedValueAs<std::int32_t>(block.values[0]);
     }
   }
   std::vector<StoredValue> idValues(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(idCount));
   SavedState expected;
-  expected.add(IDS, "ids", std::move(idValues)).add(TIME, "time", {time}).add(MODE, "mode", {mode});
+  expected.add(BLOCK_IDS, "ids", std::move(idValues)).add(BLOCK_TIME, "time", {time}).add(BLOCK_MODE, "mode", {mode});
   return expected;
 }
 

@@ -11,17 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv::host {
-
-inline constexpr std::uint32_t DESCRIPTOR_SYNC = 0x04121994;
-inline constexpr const char* DESCRIPTOR_SYMBOL = "_mod_descrip";
-
-// Server tags.
-inline constexpr std::uint32_t TAG_USER_NAME = 0x00000000;
-inline constexpr std::uint32_t TAG_MENU_GROUP = 0x00070000;
-inline constexpr std::uint32_t TAG_SCOPE = 0x00080000;  // the text "All"
 
 // Any failure to load a module; the message names the file.
 class ModuleLoadError : public std::runtime_error {

@@ -6,7 +6,7 @@ namespace kv::host {
 
 HostNode::HostNode(ServiceHost& host, const LoadedModule& module, std::string serverName, NodeOptions options)
     : host_(host), module_(module), serverName_(std::move(serverName)), options_(options) {
-  const ServerInfo* server = module_.find("NodeHandler", serverName_);
+  const ServerInfo* server = module_.find(NODE_HANDLER_CLASS, serverName_);
   if (!server || !server->activate) throw NodeError("no NodeHandler server \"" + serverName_ + "\"", -1);
   handler_.instance = &instanceFuncs_;
   handler_.item = options_.itemFuncs ? &itemFuncs_ : nullptr;
@@ -51,7 +51,7 @@ NodeInput& HostNode::input(std::string_view name) {
 void HostNode::connect(std::string_view name, NodeInput::Source source, int event) {
   NodeInput& target = input(name);
   target.source = std::move(source);
-  if (target.onEvent) target.onEvent(instance_, &target, event);
+  if (target.onEvent) target.onEvent(instance_, reinterpret_cast<InputHandle>(&target), event);
 }
 
 void HostNode::connectScalar(std::string_view input, double value) { connect(input, value, INPUT_EVENT_CONNECTED); }
@@ -98,14 +98,17 @@ OutputValue HostNode::evaluate(std::size_t index) const {
 
 OutputValue HostNode::evaluateHandle(OutputHandle output, int type) const {
   for (const auto& own : ports_.outputs) {
-    if (own.get() == output) return evaluateOwn(*own);
+    if (reinterpret_cast<OutputHandle>(own.get()) == output) return evaluateOwn(*own);
   }
   // A handle that is none of ours gets a stand-in of the asked type.
   const NodeOutput foreign{type, "(other)"};
   OutputValue value;
   value.output = &foreign;
   NodalContext context = context_;
-  if (handler_.evaluate) handler_.evaluate(instance_, &context, output, &value);
+  if (handler_.evaluate) {
+    handler_.evaluate(instance_, reinterpret_cast<NodalAccess>(&context), output,
+                      reinterpret_cast<ValueHandle>(&value));
+  }
   value.output = nullptr;
   return value;
 }
@@ -114,7 +117,11 @@ OutputValue HostNode::evaluateOwn(const NodeOutput& output) const {
   OutputValue value;
   value.output = &output;
   NodalContext context = context_;
-  if (handler_.evaluate) handler_.evaluate(instance_, &context, const_cast<NodeOutput*>(&output), &value);
+  if (handler_.evaluate) {
+    handler_.evaluate(instance_, reinterpret_cast<NodalAccess>(&context),
+                      reinterpret_cast<OutputHandle>(const_cast<NodeOutput*>(&output)),
+                      reinterpret_cast<ValueHandle>(&value));
+  }
   return value;
 }
 
@@ -156,7 +163,7 @@ const char* HostNode::load(const SavedState& source) {
 }
 
 HostPanel* HostNode::openPanel() {
-  const ServerInfo* server = module_.find("NodeInterface", serverName_);
+  const ServerInfo* server = module_.find(NODE_INTERFACE_CLASS, serverName_);
   if (!server || !server->activate) throw NodeError("no NodeInterface server \"" + serverName_ + "\"", -1);
   panelRecord_ = NodeInterfaceRecord{};
   panelRecord_.instance = instance_;

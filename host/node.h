@@ -18,20 +18,14 @@
 #include <utility>
 #include <vector>
 
+#include "contract/host_api.h"
 #include "host/module_loader.h"
 #include "host/node_ports.h"
 #include "host/panel.h"
 #include "host/saved_state.h"
 #include "host/services.h"
-#include "module/host_api.h"
 
 namespace kv::host {
-
-inline constexpr int HOST_INTERFACE_VERSION = 5;
-
-// Input events the host sends to the module's input-event function.
-inline constexpr int INPUT_EVENT_CONNECTED = 1;
-inline constexpr int INPUT_EVENT_DISCONNECTED = 2;
 
 // An activation or create that did not succeed.
 class NodeError : public std::runtime_error {
@@ -67,7 +61,7 @@ class HostNode {
   const std::string& serverName() const { return serverName_; }
   Instance instance() const { return instance_; }
   const NodeHandler& handler() const { return handler_; }
-  NodeHandle handle() { return &ports_; }
+  NodeHandle handle() { return ports_.handle(); }
   const NodePorts& ports() const { return ports_; }
 
   // What the module registered, in order.

@@ -34,13 +34,13 @@ void setNodeColor(NodeHandle node, const int* rgb) noexcept {
   recordCall([&] {
     return "node.setNodeColor " + std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " + std::to_string(rgb[2]);
   });
-  static_cast<NodePorts*>(node)->colors.push_back({rgb[0], rgb[1], rgb[2]});
+  reinterpret_cast<NodePorts*>(node)->colors.push_back({rgb[0], rgb[1], rgb[2]});
 }
 
 void setNodeOption(NodeHandle node, int option) noexcept {
   if (!node) return;
   recordCall([&] { return "node.setNodeOption " + std::to_string(option); });
-  static_cast<NodePorts*>(node)->options.push_back(option);
+  reinterpret_cast<NodePorts*>(node)->options.push_back(option);
 }
 
 InputHandle createInput(NodeHandle node, int connectionType, const char* name, InputEventFunc onEvent) noexcept {
@@ -50,23 +50,23 @@ InputHandle createInput(NodeHandle node, int connectionType, const char* name, I
   input->type = connectionType;
   input->name = name;
   input->onEvent = onEvent;
-  auto& inputs = static_cast<NodePorts*>(node)->inputs;
+  auto& inputs = reinterpret_cast<NodePorts*>(node)->inputs;
   inputs.push_back(std::move(input));
-  return inputs.back().get();
+  return reinterpret_cast<InputHandle>(inputs.back().get());
 }
 
 int evaluateInput(InputHandle handle, NodalAccess access, void* out) noexcept {
   if (!handle || !out) return 0;
-  const auto& input = *static_cast<const NodeInput*>(handle);
+  const auto& input = *reinterpret_cast<const NodeInput*>(handle);
   recordCall([&] { return "input.evaluate " + input.name; });
-  const NodalContext context = access ? *static_cast<const NodalContext*>(access) : NodalContext{};
+  const NodalContext context = access ? *reinterpret_cast<const NodalContext*>(access) : NodalContext{};
   input.deliver(context, out);
   return input.connected() ? 1 : 0;
 }
 
 int inputIsConnected(InputHandle handle) noexcept {
   if (!handle) return 0;
-  const auto& input = *static_cast<const NodeInput*>(handle);
+  const auto& input = *reinterpret_cast<const NodeInput*>(handle);
   recordCall([&] { return "input.isConnected " + input.name; });
   return input.connected() ? 1 : 0;
 }
@@ -77,15 +77,15 @@ OutputHandle createOutput(NodeHandle node, int connectionType, const char* name)
   auto output = std::make_unique<NodeOutput>();
   output->type = connectionType;
   output->name = name;
-  auto& outputs = static_cast<NodePorts*>(node)->outputs;
+  auto& outputs = reinterpret_cast<NodePorts*>(node)->outputs;
   outputs.push_back(std::move(output));
-  return outputs.back().get();
+  return reinterpret_cast<OutputHandle>(outputs.back().get());
 }
 
 // Copies what the output's type says the data holds; the data is read during the call only.
 void setOutputValue(ValueHandle handle, const void* data) noexcept {
   if (!handle) return;
-  auto& value = *static_cast<OutputValue*>(handle);
+  auto& value = *reinterpret_cast<OutputValue*>(handle);
   if (data) {
     switch (value.output ? value.output->type : 0) {
       case CT_VECTOR:

@@ -21,7 +21,7 @@
 #include <variant>
 #include <vector>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv::host {
 
@@ -73,8 +73,9 @@ struct NodePorts {
   std::vector<std::array<int, 3>> colors;            // every setNodeColor, in order
   std::vector<int> options;                          // every setNodeOption, in order
 
-  NodeInput* findInput(std::string_view name) const;    // null when absent
-  NodeOutput* findOutput(std::string_view name) const;  // null when absent
+  NodeInput* findInput(std::string_view name) const;                  // null when absent
+  NodeOutput* findOutput(std::string_view name) const;                // null when absent
+  NodeHandle handle() { return reinterpret_cast<NodeHandle>(this); }  // what the module is given
 };
 
 // The node services' tables ("NodeFuncs", "NodeInputFuncs" ... "NodeOutputFuncs ...").

@@ -37,7 +37,7 @@ PanelHandle panelCreate(int panelType, const PanelControl* controls) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return nullptr;
   host->calls().record([&] { return "panel.create " + std::to_string(panelType); });
-  return host->createPanel(panelType, controls);
+  return host->createPanel(panelType, controls)->handle();
 }
 
 void panelDestroy(PanelHandle handle) noexcept {
@@ -119,15 +119,15 @@ void HostPanel::hint(const PanelHint* hints) {
         word += 3;  // id, list, and the closing 0
         break;
       }
-      case HINT_BUTTON:
+      case HINT_BUTTON_CLICK:
         buttons_[id(word[0])] = functionFrom<ButtonFunc>(word[1]);
         word += 2;
         break;
-      case HINT_CONTROL_PAIR:
+      case HINT_BUTTON_LAYOUT:
         controlHints_.push_back({tag, id(word[0]), word[1]});
         word += 2;
         break;
-      case HINT_CONTROL_MARK:
+      case HINT_CONTROL_LAYOUT:
         controlHints_.push_back({tag, id(word[0]), 0});
         word += 1;
         break;
@@ -175,8 +175,8 @@ void* HostPanel::rawGet(std::uint32_t id) const {
 std::optional<PanelValue> HostPanel::value(std::uint32_t id) const {
   const DataInfo* info = dataInfo(id);
   if (!info) throw std::logic_error("panel: value " + idText(id) + " has no data description");
-  const bool integer = info->dataType == "integer";
-  if (!integer && info->dataType != "float") {
+  const bool integer = info->dataType == DATA_INTEGER;
+  if (!integer && info->dataType != DATA_FLOAT) {
     throw std::logic_error("panel: value " + idText(id) + " has data type \"" + info->dataType + "\"");
   }
   const void* raw = rawGet(id);
@@ -203,13 +203,13 @@ std::optional<double> HostPanel::floatValue(std::uint32_t id) const {
 int HostPanel::writeValue(std::uint32_t id, void* value) {
   if (!set_) throw std::logic_error("panel: no set function described");
   const int result = set_(instance_, id, value);
-  if (result != 0) notify(id, id, PANEL_EVENT_VALUE_CHANGED);
+  if (result != 0) notify(id, id, EVENT_VALUE_CHANGED);
   return result;
 }
 
 int HostPanel::set(std::uint32_t id, std::int32_t value) {
   const DataInfo* info = dataInfo(id);
-  if (info && info->dataType == "float") {
+  if (info && info->dataType == DATA_FLOAT) {
     double converted = value;
     return writeValue(id, &converted);
   }
@@ -218,7 +218,7 @@ int HostPanel::set(std::uint32_t id, std::int32_t value) {
 
 int HostPanel::set(std::uint32_t id, double value) {
   const DataInfo* info = dataInfo(id);
-  if (info && info->dataType == "integer") {
+  if (info && info->dataType == DATA_INTEGER) {
     auto converted = truncatedOrZero<std::int32_t>(value);
     return writeValue(id, &converted);
   }
@@ -226,10 +226,10 @@ int HostPanel::set(std::uint32_t id, double value) {
 }
 
 int HostPanel::notify(std::uint32_t controlId, std::uint32_t valueId, int event) {
-  return notify_ ? notify_(this, controlId, valueId, event) : 0;
+  return notify_ ? notify_(handle(), controlId, valueId, event) : 0;
 }
 
-int HostPanel::focus() { return notify(0, 0, PANEL_EVENT_FOCUS); }
+int HostPanel::focus() { return notify(0, 0, EVENT_FOCUS_GAINED); }
 
 int HostPanel::popupCount(std::uint32_t id) const {
   const PopupBinding* binding = popup(id);
@@ -256,7 +256,7 @@ std::vector<std::string> HostPanel::popupEntries(std::uint32_t id) const {
 void HostPanel::press(std::uint32_t id) {
   ButtonFunc function = button(id);
   if (!function) throw std::logic_error("panel: no button function for " + idText(id));
-  function(this, static_cast<int>(id));
+  function(handle(), static_cast<int>(id));
 }
 
 const PanelFuncs& panelFuncsTable() {

@@ -15,24 +15,9 @@
 #include <variant>
 #include <vector>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv::host {
-
-// Hint tags and the argument words that follow each.
-inline constexpr PanelHint HINT_END = 0;
-inline constexpr PanelHint HINT_CHANGE_NOTIFY = 0x3D000F01;  // notify function
-inline constexpr PanelHint HINT_POPUP_FUNCS = 0x3D016203;    // id, count function, name function
-inline constexpr PanelHint HINT_STRING_LIST = 0x3D014503;    // id, null-terminated string list, 0
-inline constexpr PanelHint HINT_BUTTON = 0x3D015F02;         // id, button function
-inline constexpr PanelHint HINT_CONTROL_PAIR = 0x3D021280;   // id, one value (kept, no effect)
-inline constexpr PanelHint HINT_CONTROL_MARK = 0x3D021481;   // id (kept, no effect)
-
-// Notification events the host sends.
-inline constexpr int PANEL_EVENT_VALUE_CHANGED = 2;
-inline constexpr int PANEL_EVENT_FOCUS = 4;
-
-inline constexpr int PANEL_TYPE_VIEW = 1;
 
 struct ControlInfo {
   std::uint32_t id;
@@ -50,7 +35,7 @@ struct DataInfo {
 struct ControlHint {
   PanelHint tag;
   std::uint32_t id;
-  PanelHint argument;  // 0 for HINT_CONTROL_MARK
+  PanelHint argument;  // 0 for HINT_CONTROL_LAYOUT
 };
 
 struct PopupBinding {
@@ -79,6 +64,8 @@ class HostPanel {
   // Tags that the parser did not know; parsing stopped at the first one.
   const std::vector<PanelHint>& unknownHints() const { return unknownHints_; }
   Instance instance() const { return instance_; }
+  // What the module holds for this panel.
+  PanelHandle handle() { return reinterpret_cast<PanelHandle>(this); }
   bool destroyed() const { return destroyed_; }
   int refreshCount() const { return refreshes_; }
 

@@ -18,18 +18,12 @@
 #include <variant>
 #include <vector>
 
+#include "contract/host_api.h"
 #include "host/number_conversion.h"
-#include "module/host_api.h"
 
 namespace kv::host {
 
 class CallRecord;
-
-// The block ID of four characters, first character in the top byte.
-constexpr std::uint32_t blockId(const char (&text)[5]) {
-  return (std::uint32_t(std::uint8_t(text[0])) << 24) | (std::uint32_t(std::uint8_t(text[1])) << 16) |
-         (std::uint32_t(std::uint8_t(text[2])) << 8) | std::uint32_t(std::uint8_t(text[3]));
-}
 
 // One stored value: an i4 (int32), a u4 (uint32) or a dp (double).
 using StoredValue = std::variant<std::int32_t, std::uint32_t, double>;

@@ -7,8 +7,6 @@
 namespace kv::host {
 namespace {
 
-constexpr ItemId TYPE_MASK = 0xF0000000;
-constexpr ItemId LOW_MASK = 0x0000FFFF;
 constexpr ItemId MAX_LOW_VALUE = 0xFFFF;
 constexpr ItemId MAX_BONE_SERIAL = 0xFFF;
 
@@ -20,23 +18,6 @@ ItemId takeValue(ItemId& counter, ItemId limit, const char* what) {
 }
 
 }  // namespace
-
-int itemTypeOf(ItemId id) {
-  switch (id & TYPE_MASK) {
-    case OBJECT_BITS:
-      return IT_OBJECT;
-    case LIGHT_BITS:
-      return IT_LIGHT;
-    case CAMERA_BITS:
-      return IT_CAMERA;
-    case BONE_BITS:
-      return IT_BONE;
-    default:
-      return -1;
-  }
-}
-
-ItemId boneOwner(ItemId bone) { return (bone & LOW_MASK) | OBJECT_BITS; }
 
 void Channel::setConstant(Triple value) {
   constant_ = value;
@@ -111,7 +92,7 @@ ItemId Scene::addBone(ItemId owner, std::string name, ItemId parent) {
     throw std::invalid_argument("scene: a bone's owner must be an object of the scene");
   }
   const ItemId serial = takeValue(nextBone_, MAX_BONE_SERIAL, "bones");
-  return add(BONE_BITS | (serial << 16) | (owner & LOW_MASK), std::move(name), parent);
+  return add(BONE_BITS | (serial << 16) | (owner & OWNER_MASK), std::move(name), parent);
 }
 
 std::vector<ItemId>& Scene::listOf(ItemId id) {
@@ -253,7 +234,7 @@ ItemId Scene::next(ItemId id) const {
   return loop == loopsBackTo_.end() ? 0 : loop->second;
 }
 
-ItemId Scene::listKey(ItemId id) { return itemTypeOf(id) == IT_BONE ? boneOwner(id) : id & TYPE_MASK; }
+ItemId Scene::listKey(ItemId id) { return itemTypeOf(id) == IT_BONE ? boneOwner(id) : id & ITEM_TYPE_MASK; }
 
 void Scene::loopListBackTo(ItemId id) {
   editable(id);

@@ -18,21 +18,16 @@
 #include <unordered_map>
 #include <vector>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
+#include "contract/item_ids.h"
 
 namespace kv::host {
 
 using Triple = std::array<double, 3>;
 
-inline constexpr ItemId OBJECT_BITS = 0x10000000;
-inline constexpr ItemId LIGHT_BITS = 0x20000000;
-inline constexpr ItemId CAMERA_BITS = 0x30000000;
-inline constexpr ItemId BONE_BITS = 0x40000000;
-
-// The item type (IT_OBJECT .. IT_BONE) an identifier names, or -1.
-int itemTypeOf(ItemId id);
-// The owner object of a bone identifier: (bone & 0xFFFF) | 0x10000000.
-ItemId boneOwner(ItemId bone);
+// The scene files and commands name the identifier helpers as the scene's.
+using kv::boneOwner;
+using kv::itemTypeOf;
 
 struct Key {
   double time;

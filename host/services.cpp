@@ -80,24 +80,31 @@ int commandInterface(const char* command) noexcept {
 
 void* valueBits(std::uint32_t value) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(value)); }
 
+template <std::size_t N>
+bool anyBuildName(const BuildName (&names)[N], std::string_view name) {
+  for (const BuildName& entry : names) {
+    if (name == entry.name) return true;
+  }
+  return false;
+}
+
 void* serve(ServiceHost& host, std::string_view name) {
   // The tables are never written through these pointers; the lookup's type is void*.
-  if (name == "LW Item Info 4") return const_cast<ItemInfoService*>(&itemInfoTable());
-  if (name == "LW Bone Info 3") return const_cast<BoneInfoService*>(&boneInfoTable());
-  if (name == "NodeFuncs") return const_cast<NodeFuncs*>(&nodeFuncsTable());
-  if (name == "NodeInputFuncs" || name == "NodeInputFuncs 2" || name == "NodeInputFuncs 3" ||
-      name == "NodeInputFuncs 4") {
+  if (name == ITEM_INFO_SERVICE) return const_cast<ItemInfoService*>(&itemInfoTable());
+  if (name == BONE_INFO_SERVICE) return const_cast<BoneInfoService*>(&boneInfoTable());
+  if (name == NODE_FUNCS_SERVICE) return const_cast<NodeFuncs*>(&nodeFuncsTable());
+  if (anyBuildName(INPUT_FUNCS_NAMES, name)) {
     return const_cast<NodeInputFuncs*>(&nodeInputFuncsTable());
   }
-  if (name == "NodeOutputFuncs" || name == "NodeOutputFuncs 2" || name == "NodeOutputFuncs 3") {
+  if (anyBuildName(OUTPUT_FUNCS_NAMES, name)) {
     return const_cast<NodeOutputFuncs*>(&nodeOutputFuncsTable());
   }
-  if (name == "Instance Update") return reinterpret_cast<void*>(&instanceUpdate);
-  if (name == "LW Command Interface") return reinterpret_cast<void*>(&commandInterface);
-  if (name == "LWXPanel") return const_cast<PanelFuncs*>(&panelFuncsTable());
-  if (name == "LW Interface Info 5") return const_cast<InterfaceInfo*>(&host.interfaceInfo());
-  if (name == "Product Info") return valueBits(host.productInfo());
-  if (name == "System ID") return valueBits(host.systemId());
+  if (name == INSTANCE_UPDATE_SERVICE) return reinterpret_cast<void*>(&instanceUpdate);
+  if (name == COMMAND_SERVICE) return reinterpret_cast<void*>(&commandInterface);
+  if (name == PANEL_SERVICE) return const_cast<PanelFuncs*>(&panelFuncsTable());
+  if (name == INTERFACE_INFO_SERVICE) return const_cast<InterfaceInfo*>(&host.interfaceInfo());
+  if (name == PRODUCT_INFO_SERVICE) return valueBits(host.productInfo());
+  if (name == SYSTEM_ID_SERVICE) return valueBits(host.systemId());
   return nullptr;
 }
 
@@ -175,7 +182,10 @@ void ServiceHost::restoreAll() { withheld_.clear(); }
 
 bool ServiceHost::withheld(std::string_view name) const { return withheld_.find(name) != withheld_.end(); }
 
-void ServiceHost::setBuild(unsigned build) { productInfo_ = (productInfo_ & ~0xFFF0u) | ((build & 0xFFFu) << 4); }
+void ServiceHost::setBuild(unsigned build) {
+  productInfo_ =
+      (productInfo_ & ~PRODUCT_INFO_BUILD_MASK) | ((build << PRODUCT_INFO_BUILD_SHIFT) & PRODUCT_INFO_BUILD_MASK);
+}
 
 const InterfaceInfo& ServiceHost::interfaceInfo() {
   interfaceInfo_.selectedItems = scene_.selectedItems();
@@ -184,7 +194,7 @@ const InterfaceInfo& ServiceHost::interfaceInfo() {
 
 HostPanel* ServiceHost::panel(PanelHandle handle) const {
   for (const auto& panel : panels_) {
-    if (panel.get() == handle) return panel.get();
+    if (panel->handle() == handle) return panel.get();
   }
   return nullptr;
 }

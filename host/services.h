@@ -25,10 +25,10 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/host_api.h"
 #include "host/call_record.h"
 #include "host/panel.h"
 #include "host/scene.h"
-#include "module/host_api.h"
 
 namespace kv::host {
 
@@ -36,8 +36,6 @@ namespace kv::host {
 // non-zero so that a served value never looks like a withheld (null) one.
 inline constexpr std::uint32_t DEFAULT_PRODUCT_INFO = 2723u << 4;
 inline constexpr std::uint32_t DEFAULT_SYSTEM_ID = 0x00000001;
-// A system ID with this bit set makes the module skip the item services.
-inline constexpr std::uint32_t SYSTEM_ID_SKIP_ITEM_SERVICES = 0x10000000;
 
 class ServiceHost {
  public:

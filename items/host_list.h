@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "contract/host_api.h"
 #include "items/link_loop.h"
-#include "module/host_api.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "items/item_numbering.h"
 
 #include "items/host_list.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 
 namespace kv {
 namespace {
@@ -32,7 +32,7 @@ std::int32_t itemNumber(ItemId id) {
     case OBJECT_BITS:
       return numberIn(*info, IT_OBJECT, 0, id, 1);
     case BONE_BITS:
-      return numberIn(*info, IT_BONE, ownerOfBone(id), id, 1);
+      return numberIn(*info, IT_BONE, boneOwner(id), id, 1);
     case LIGHT_BITS:
       return numberIn(*info, IT_LIGHT, 0, id, countOf(*info, IT_OBJECT) + 1);
     default: {  // cameras; an id of any other type is never found among them
@@ -53,18 +53,20 @@ ItemId itemByNumber(std::int32_t n, ItemId owner) {
   return 0;
 }
 
-void remapItemIds(std::span<const ItemRef> refs, PanelHandle panel, const ItemId* changes) {
-  if (changes == nullptr || changes[0] == 0) return;
+int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes) {
+  int replaced = 0;
+  if (changes == nullptr || changes[0] == 0) return replaced;
   for (const ItemRef& ref : refs) {
     if (ref.id == 0) continue;
     for (const ItemId* pair = changes; pair[0] != 0; pair += 2) {
       if (pair[0] != ref.id) continue;
       ref.id = pair[1];
       ref.number = itemNumber(ref.id);
-      if (panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(panel);
+      ++replaced;
       break;
     }
   }
+  return replaced;
 }
 
 }  // namespace kv

@@ -6,19 +6,10 @@
 #include <cstdint>
 #include <span>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
+#include "contract/item_ids.h"
 
 namespace kv {
-
-inline constexpr std::uint32_t ITEM_TYPE_MASK = 0xF0000000;
-inline constexpr std::uint32_t OBJECT_BITS = 0x10000000;
-inline constexpr std::uint32_t LIGHT_BITS = 0x20000000;
-inline constexpr std::uint32_t CAMERA_BITS = 0x30000000;
-inline constexpr std::uint32_t BONE_BITS = 0x40000000;
-
-constexpr bool isBone(ItemId id) { return (id & ITEM_TYPE_MASK) == BONE_BITS; }
-constexpr bool isCamera(ItemId id) { return (id & ITEM_TYPE_MASK) == CAMERA_BITS; }
-constexpr ItemId ownerOfBone(ItemId bone) { return (bone & 0xFFFF) | OBJECT_BITS; }
 
 // 0 for none, for an item not in its list, or without the item-info service.
 std::int32_t itemNumber(ItemId id);
@@ -32,7 +23,7 @@ struct ItemRef {
 };
 
 // Replaces each reference the change list names (pairs of old, new, ended by
-// old = 0), renumbers it and refreshes `panel` (if any) once per replacement.
-void remapItemIds(std::span<const ItemRef> refs, PanelHandle panel, const ItemId* changes);
+// old = 0) and renumbers it; returns how many references it replaced.
+int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes);
 
 }  // namespace kv

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 

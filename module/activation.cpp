@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/evaluate.h"
 #include "nodes/lifecycle.h"
 #include "nodes/persistence.h"

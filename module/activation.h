@@ -2,9 +2,9 @@
 // functions into the host's handler record.
 #pragma once
 
-#include "module/host_api.h"
-#include "module/node_table.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 

@@ -4,9 +4,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "contract/host_api.h"
 #include "module/activation.h"
-#include "module/host_api.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 #include "panel/panel_activate.h"
 
 #if defined(_WIN32)
@@ -17,13 +17,6 @@
 
 namespace kv {
 namespace {
-
-constexpr std::uint32_t MODULE_SYNC = 0x04121994;
-constexpr std::uint32_t MODULE_VERSION = 3;
-constexpr std::uint32_t MODULE_MACHINE = 0x300;
-constexpr std::uint32_t TAG_USER_NAME = 0x00000000;
-constexpr std::uint32_t TAG_MENU_GROUP = 0x00070000;
-constexpr std::uint32_t TAG_ALL = 0x00080000;
 
 template <std::size_t I>
 using RecordOf = std::conditional_t<nodeTable[I].family == Family::Item, ItemInfoInstance, BoneInfoInstance>;
@@ -38,7 +31,7 @@ template <std::size_t I>
 constexpr ServerTag nodeTags[] = {
     {nodeTable[I].userName, TAG_USER_NAME},
     {nodeTable[I].menuGroup, TAG_MENU_GROUP},
-    {"All", TAG_ALL},
+    {TAG_ALL_TEXT, TAG_ALL},
     {nullptr, 0},
 };
 
@@ -67,6 +60,7 @@ void shutdown(void*) {}
 
 extern "C" {
 KV_EXPORT kv::ModuleDescriptor _mod_descrip = {
-    kv::MODULE_SYNC, kv::MODULE_VERSION, kv::MODULE_MACHINE, kv::startup, kv::shutdown, kv::serverTable.data(),
+    kv::DESCRIPTOR_SYNC, kv::DESCRIPTOR_VERSION, kv::DESCRIPTOR_MACHINE,
+    kv::startup,         kv::shutdown,           kv::serverTable.data(),
 };
 }

@@ -2,9 +2,9 @@
 // instantiated for both families.
 #pragma once
 
-#include "module/host_api.h"
-#include "module/node_table.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 

@@ -16,11 +16,11 @@
 #include <cstring>
 #include <thread>
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "math/chains.h"
 #include "math/kernel.h"
 #include "math/world_rotation.h"
-#include "module/host_services.h"
+#include "nodes/chains.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/fp_state.h"
@@ -197,7 +197,7 @@ const void* produce(R& record, InfoOutput role, const Sample& s, Vec3& buffer) n
       writeInteger(buffer, info.parent(s.item));
       return &buffer;
     case Owner:
-      writeInteger(buffer, isBone(s.item) ? ownerOfBone(s.item) : 0);
+      writeInteger(buffer, isBone(s.item) ? boneOwner(s.item) : 0);
       return &buffer;
     case Item:
       writeInteger(buffer, s.item);
@@ -212,7 +212,7 @@ template <InstanceRecord R>
 void evaluateInfo(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   Vec3 buffer{};
   const void* delivered = &buffer;
-  R* record = static_cast<R*>(instance);
+  R* record = reinterpret_cast<R*>(instance);
   Sample sample;
   if (startEvaluation<R>(record, access, sample)) {
     if (const int index = outputIndex(*record, output); index >= 0) {

@@ -1,9 +1,9 @@
 // The seven single-value nodes of each family. They keep no cache: every call
 // samples the host afresh and computes the whole quantity, then delivers the
 // part that the requested output names.
-#include "math/chains.h"
 #include "math/kernel.h"
 #include "math/world_rotation.h"
+#include "nodes/chains.h"
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/fp_state.h"
@@ -23,7 +23,7 @@ template <InstanceRecord R, class Quantity>
 void evaluateVectorKind(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value,
                         Quantity quantity) noexcept {
   Vec3 result{};
-  const R* record = static_cast<const R*>(instance);
+  const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
   if (startEvaluation(record, access, sample)) selectComponent(output, record->outputs, quantity(sample), result);
   deliverValue(value, &result);
@@ -38,7 +38,7 @@ void evaluateRowsKind(Instance instance, NodalAccess access, OutputHandle output
   const Vec3 zeros{};
   const void* delivered = &zeros;
   Mat3 matrix;
-  const R* record = static_cast<const R*>(instance);
+  const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
   if (startEvaluation(record, access, sample)) {
     inDefaultFpState([&] { chain(matrix, *sample.info, sample.item, sample.time); });

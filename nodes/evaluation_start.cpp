@@ -1,6 +1,6 @@
 #include "nodes/evaluation_start.h"
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/sampling.h"
 
 namespace kv {

@@ -1,7 +1,7 @@
 // The steps every evaluate call starts and ends with.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

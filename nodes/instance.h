@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "contract/host_api.h"
 #include "math/vec_types.h"
-#include "module/host_api.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 
@@ -84,6 +84,12 @@ inline const ItemId& selectedItem(const BoneInfoInstance& r) { return r.bone; }
 
 template <class Record>
 concept InstanceRecord = std::is_same_v<Record, ItemInfoInstance> || std::is_same_v<Record, BoneInfoInstance>;
+
+// A record is what the host holds as the node's Instance.
+template <InstanceRecord R>
+Instance instanceOf(R& record) noexcept {
+  return reinterpret_cast<Instance>(&record);
+}
 
 // Field order and the 16-byte starts the cache stores rely on.
 #define KV_ORDERED(R, a, b) static_assert(offsetof(R, a) < offsetof(R, b), #R ": " #a " before " #b)

@@ -4,8 +4,8 @@
 #include <new>
 #include <span>
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "module/host_services.h"
 #include "nodes/cache.h"
 #include "nodes/item_refs.h"
 #include "nodes/output_names.h"
@@ -19,7 +19,7 @@ constexpr std::align_val_t RECORD_ALIGNMENT{16};
 
 template <InstanceRecord R>
 R& record(Instance instance) {
-  return *static_cast<R*>(instance);
+  return *reinterpret_cast<R*>(instance);
 }
 
 // A zero-filled record on a 16-byte boundary, or null.
@@ -58,7 +58,7 @@ Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
   }
   setUpNode(*r, node);
   if (hostServices.outputFuncs) fill(*r);
-  return r;
+  return reinterpret_cast<Instance>(r);
 }
 
 }  // namespace
@@ -92,7 +92,7 @@ Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept 
 template <InstanceRecord R>
 void destroyInstance(Instance instance) noexcept {
   if (instance == nullptr) return;
-  R* r = static_cast<R*>(instance);
+  R* r = reinterpret_cast<R*>(instance);
   if (r->panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->destroy(r->panel);
   r->~R();
   ::operator delete(r, RECORD_ALIGNMENT);
@@ -126,7 +126,11 @@ template <InstanceRecord R>
 void changeIds(Instance instance, const ItemId* changes) noexcept {
   R& r = record<R>(instance);
   const auto refs = itemRefs(r);
-  remapItemIds(refs, r.panel, changes);
+  const PanelFuncs* panels = hostServices.panelFuncs;
+  // The open panel reads its values again once for every replaced reference.
+  for (int replaced = remapItemIds(refs, changes); replaced > 0; --replaced) {
+    if (r.panel != nullptr && panels != nullptr) panels->refresh(r.panel);
+  }
 }
 
 template <InstanceRecord R>

@@ -2,7 +2,7 @@
 // step, instantiated for both families.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

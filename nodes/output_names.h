@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "module/host_api.h"
-#include "module/node_table.h"
+#include "contract/host_api.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 

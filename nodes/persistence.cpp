@@ -6,22 +6,12 @@
 #include <array>
 #include <cstdint>
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/item_refs.h"
 
 namespace kv {
 namespace {
 
-// Four characters, the first in the top byte.
-constexpr std::uint32_t blockId(const char (&chars)[5]) {
-  std::uint32_t id = 0;
-  for (int i = 0; i < 4; ++i) id = id << 8 | static_cast<unsigned char>(chars[i]);
-  return id;
-}
-
-constexpr std::uint32_t BLOCK_IDS = blockId("IIDS");
-constexpr std::uint32_t BLOCK_TIME = blockId("ITIM");
-constexpr std::uint32_t BLOCK_MODE = blockId("IMOD");
 static_assert(BLOCK_IDS == 0x49494453 && BLOCK_TIME == 0x4954494D && BLOCK_MODE == 0x494D4F44);
 
 // Save begins each block with its entry; load hands find-block the whole table.
@@ -54,7 +44,7 @@ void readIds(const LoadState& state, StoredIds<R>& ids) noexcept {
 template <InstanceRecord R>
 const char* saveInstance(Instance instance, const SaveState* state) noexcept {
   if (instance == nullptr || state == nullptr) return nullptr;
-  R& r = *static_cast<R*>(instance);
+  R& r = *reinterpret_cast<R*>(instance);
   void* data = state->data;
 
   const StoredIds<R> ids = storedIds(r);
@@ -77,7 +67,7 @@ const char* saveInstance(Instance instance, const SaveState* state) noexcept {
 template <InstanceRecord R>
 const char* loadInstance(Instance instance, const LoadState* state) noexcept {
   if (instance == nullptr || state == nullptr) return nullptr;
-  R& r = *static_cast<R*>(instance);
+  R& r = *reinterpret_cast<R*>(instance);
   void* data = state->data;
 
   StoredIds<R> ids = storedIds(r);

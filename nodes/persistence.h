@@ -1,7 +1,7 @@
 // A node's saved state: leaf blocks "ids", "time" and "mode".
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

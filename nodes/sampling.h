@@ -2,8 +2,8 @@
 // which part of a vector a vector-plus-components output delivers.
 #pragma once
 
+#include "contract/host_api.h"
 #include "math/vec_types.h"
-#include "module/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

@@ -35,7 +35,7 @@ bool takeItem(BoneInfoInstance& r, ItemId id) noexcept {
       return true;
     case BONE_BITS:
       r.bone = id;
-      r.object = ownerOfBone(id);
+      r.object = boneOwner(id);
       r.objectNumber = itemNumber(r.object);
       r.boneNumber = itemNumber(id);
       return true;
@@ -57,7 +57,7 @@ void getFromSelection(PanelHandle panel, int) noexcept {
   // A new item must not be served results cached for the old one.
   if (takeItem(*r, currentItem())) clearCaches(*r);
   refreshPanel(r->panel);
-  sendInstanceUpdate(r);
+  sendInstanceUpdate(instanceOf(*r));
 }
 
 template <InstanceRecord R>

@@ -2,7 +2,7 @@
 // item into the node, "Select by CurItem" makes the node's item the host's selection.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

@@ -15,7 +15,7 @@ void formatIdHex(ItemId id, std::span<char, 9> out) noexcept {
 
 void selectItemCommand(ItemId id) noexcept {
   // The service is the command function itself.
-  const auto command = reinterpret_cast<CommandFunc>(lookUpService("LW Command Interface"));
+  const auto command = reinterpret_cast<CommandFunc>(lookUpService(COMMAND_SERVICE));
   if (command == nullptr) return;
   constexpr std::string_view verb = "SelectItem ";
   char text[verb.size() + 9];

@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 

@@ -3,9 +3,9 @@
 // null result while the host has not provided the service.
 #pragma once
 
-#include "module/host_services.h"
-#include "module/node_table.h"
+#include "items/host_services.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 #include "panel/panel_ids.h"
 
 namespace kv {
@@ -36,7 +36,7 @@ inline void* lookUpService(const char* name) noexcept {
 }
 
 inline const InterfaceInfo* interfaceInfo() noexcept {
-  return static_cast<const InterfaceInfo*>(lookUpService("LW Interface Info 5"));
+  return static_cast<const InterfaceInfo*>(lookUpService(INTERFACE_INFO_SERVICE));
 }
 
 }  // namespace kv

@@ -1,6 +1,6 @@
 #include "panel/panel_activate.h"
 
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/item_refs.h"
 #include "panel/panel_ids.h"
 #include "panel/panel_tables.h"
@@ -8,9 +8,6 @@
 
 namespace kv {
 namespace {
-
-constexpr int OLDEST_HOST_VERSION = 4;
-constexpr int VIEW_PANEL = 1;  // the panel reads and writes values through get and set
 
 template <InstanceRecord R>
 struct PanelVariant;
@@ -37,11 +34,11 @@ struct PanelVariant<BoneInfoInstance> {
 template <InstanceRecord R>
 PanelHandle createPanel(const PanelFuncs& funcs, R& r) noexcept {
   using Variant = PanelVariant<R>;
-  PanelHandle panel = funcs.create(VIEW_PANEL, Variant::controls);
+  PanelHandle panel = funcs.create(PANEL_TYPE_VIEW, Variant::controls);
   if (panel == nullptr) return nullptr;
   funcs.describe(panel, Variant::dataDesc, Variant::get, Variant::set);
   funcs.hint(panel, 0, Variant::hints);
-  funcs.viewInstance(panel, &r);
+  funcs.viewInstance(panel, instanceOf(r));
   // What the pop-ups' count and name functions receive.
   funcs.setData(panel, CTL_ITEM, const_cast<ItemInfoService*>(hostServices.itemInfo));
   if constexpr (R::family == Family::Bone) funcs.setData(panel, CTL_BONE, &r.object);
@@ -53,17 +50,17 @@ PanelHandle createPanel(const PanelFuncs& funcs, R& r) noexcept {
 // The panel lives as long as the instance: made on first opening, refreshed after.
 template <InstanceRecord R>
 int activatePanel(int version, GlobalLookup global, void* local) noexcept {
-  if (version < OLDEST_HOST_VERSION) return AFUNC_BADVERSION;
+  if (version < OLDEST_PANEL_HOST_VERSION) return AFUNC_BADVERSION;
   hostServices.globalLookup = global;
   // A failed lookup keeps the service found before: existing panels must still be destroyable.
-  const auto* funcs = global != nullptr ? static_cast<const PanelFuncs*>(global("LWXPanel", 0)) : nullptr;
+  const auto* funcs = global != nullptr ? static_cast<const PanelFuncs*>(global(PANEL_SERVICE, 0)) : nullptr;
   auto* record = static_cast<NodeInterfaceRecord*>(local);
   if (funcs == nullptr || record == nullptr) return AFUNC_BADGLOBAL;
   hostServices.panelFuncs = funcs;
 
   record->panel = nullptr;
   record->reserved08[0] = record->reserved08[1] = nullptr;
-  R* r = static_cast<R*>(record->instance);
+  R* r = reinterpret_cast<R*>(record->instance);
   if (hostServices.itemInfo == nullptr || r == nullptr) return AFUNC_OK;
 
   renumberItems(*r);

@@ -1,7 +1,7 @@
 // Activations of the "NodeInterface" servers: the property panel of a node.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 

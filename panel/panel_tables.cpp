@@ -8,55 +8,42 @@
 namespace kv {
 namespace {
 
-// Hint tags of the host's panel service.
-constexpr PanelHint HINT_CHANGE_NOTIFY = 0x3D000F01;  // notify function
-constexpr PanelHint HINT_POPUP_FUNCS = 0x3D016203;    // ID, count function, name function
-constexpr PanelHint HINT_STRING_LIST = 0x3D014503;    // ID, labels, 0
-constexpr PanelHint HINT_BUTTON_CLICK = 0x3D015F02;   // ID, button function
-// Presentation hints whose effect is the panel service's own.
-constexpr PanelHint HINT_BUTTON_LAYOUT = 0x3D021280;   // ID, 0
-constexpr PanelHint HINT_CONTROL_LAYOUT = 0x3D021481;  // ID
-constexpr PanelHint HINT_END = 0;
-
 template <class Pointer>
 PanelHint word(Pointer pointer) {
   return reinterpret_cast<PanelHint>(pointer);
 }
 
-constexpr const char* POPUP_CHOICE = "iPopChoice";
-constexpr const char* BUTTON = "vButton";
-
 }  // namespace
 
 const PanelControl itemControls[] = {
-    {CTL_ITEM, "Item", POPUP_CHOICE},
-    {CTL_TIME, "Time", "float"},
-    {CTL_MODE, "Mode", "iChoice"},
-    {CTL_GETSEL, "Get from LayoutSel", BUTTON},
-    {CTL_SELECT, "Select by CurItem", BUTTON},
+    {CTL_ITEM, "Item", CONTROL_POPUP_CHOICE},
+    {CTL_TIME, "Time", CONTROL_FLOAT},
+    {CTL_MODE, "Mode", CONTROL_CHOICE},
+    {CTL_GETSEL, "Get from LayoutSel", CONTROL_BUTTON},
+    {CTL_SELECT, "Select by CurItem", CONTROL_BUTTON},
     {0, nullptr, nullptr},
 };
 
 const PanelControl boneControls[] = {
-    {CTL_ITEM, "Item", POPUP_CHOICE},
-    {CTL_BONE, "Bone", POPUP_CHOICE},
-    {CTL_TIME, "Time", "float"},
-    {CTL_MODE, "Mode", "iChoice"},
-    {CTL_GETSEL, "Get from LayoutSel", BUTTON},
-    {CTL_SELECT, "Select by CurItem", BUTTON},
+    {CTL_ITEM, "Item", CONTROL_POPUP_CHOICE},
+    {CTL_BONE, "Bone", CONTROL_POPUP_CHOICE},
+    {CTL_TIME, "Time", CONTROL_FLOAT},
+    {CTL_MODE, "Mode", CONTROL_CHOICE},
+    {CTL_GETSEL, "Get from LayoutSel", CONTROL_BUTTON},
+    {CTL_SELECT, "Select by CurItem", CONTROL_BUTTON},
     {0, nullptr, nullptr},
 };
 
 const PanelDataDesc itemDataDesc[] = {
-    {CTL_ITEM, "", "integer"},
-    {CTL_TIME, "", "float"},
-    {CTL_MODE, "", "integer"},
+    {CTL_ITEM, "", DATA_INTEGER},
+    {CTL_TIME, "", DATA_FLOAT},
+    {CTL_MODE, "", DATA_INTEGER},
     {0, nullptr, nullptr},
 };
 
 const PanelDataDesc boneDataDesc[] = {
-    {CTL_ITEM, "", "integer"}, {CTL_BONE, "", "integer"}, {CTL_TIME, "", "float"},
-    {CTL_MODE, "", "integer"}, {0, nullptr, nullptr},
+    {CTL_ITEM, "", DATA_INTEGER}, {CTL_BONE, "", DATA_INTEGER}, {CTL_TIME, "", DATA_FLOAT},
+    {CTL_MODE, "", DATA_INTEGER}, {0, nullptr, nullptr},
 };
 
 const char* const modeLabels[] = {"Cur", "Abs", "Rel", nullptr};

@@ -2,7 +2,7 @@
 // service: controls, data descriptions, hints and the Mode labels.
 #pragma once
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 
 namespace kv {
 

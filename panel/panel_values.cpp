@@ -1,7 +1,7 @@
 #include "panel/panel_values.h"
 
+#include "items/host_services.h"
 #include "items/item_numbering.h"
-#include "module/host_services.h"
 #include "nodes/cache.h"
 #include "nodes/item_refs.h"
 #include "panel/item_choice.h"
@@ -10,11 +10,6 @@
 
 namespace kv {
 namespace {
-
-// The host's panel event codes.
-constexpr int EVENT_VALUE_DRAGGED = 1;
-constexpr int EVENT_VALUE_CHANGED = 2;
-constexpr int EVENT_FOCUS_GAINED = 4;
 
 bool isConnected(InputHandle input) noexcept {
   const NodeInputFuncs* inputs = hostServices.inputFuncs;
@@ -55,7 +50,7 @@ bool chooseBone(BoneInfoInstance& r, std::int32_t number) noexcept {
 template <InstanceRecord R>
 void* panelGet(Instance instance, std::uint32_t valueId) noexcept {
   if (instance == nullptr) return nullptr;
-  R& r = *static_cast<R*>(instance);
+  R& r = *reinterpret_cast<R*>(instance);
   switch (valueId) {
     case CTL_ITEM:
       return isConnected(r.itemInput) ? nullptr : &itemChoice(r);
@@ -74,7 +69,7 @@ void* panelGet(Instance instance, std::uint32_t valueId) noexcept {
 template <InstanceRecord R>
 int panelSet(Instance instance, std::uint32_t valueId, void* value) noexcept {
   if (instance == nullptr || value == nullptr) return 0;
-  R& r = *static_cast<R*>(instance);
+  R& r = *reinterpret_cast<R*>(instance);
   const auto integer = [value] { return *static_cast<const std::int32_t*>(value); };
   switch (valueId) {
     case CTL_ITEM:
@@ -104,7 +99,7 @@ int panelNotify(PanelHandle panel, std::uint32_t, std::uint32_t, int event) noex
   switch (event) {
     case EVENT_VALUE_DRAGGED:
     case EVENT_VALUE_CHANGED:
-      return sendInstanceUpdate(r);
+      return sendInstanceUpdate(instanceOf(*r));
     case EVENT_FOCUS_GAINED:
       // Items may have been added or removed while the panel was away.
       renumberItems(*r);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/instance.h"
 
 namespace kv {

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "items/host_list.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "panel/panel_access.h"
 
 namespace kv {

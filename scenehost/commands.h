@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance/conformance.h"
 #include "scenehost/scene_file.h"
 
 namespace kv::scenehost {
@@ -19,26 +20,16 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
 // scenehost servers [MODULE]
 void serversCommand(const std::string& modulePath, std::ostream& out);
 
-// scenehost check [MODULE]: loads the module as the host does and checks the
-// host's contract, printing one PASS or FAIL line per check and then
-// "N passed, N failed". Returns the number of failed checks.
+// scenehost check [MODULE]: the host-contract checks of the conformance
+// library. Returns the number of failed checks.
 int checkCommand(const std::string& modulePath, std::ostream& out);
 
-enum class ValidateLevel { Quick, Standard, Thorough };
+using conformance::validateGroups;
+using conformance::ValidateLevel;
+using conformance::ValidateOptions;
 
-struct ValidateOptions {
-  std::string module;  // the module file
-  ValidateLevel level = ValidateLevel::Standard;
-  std::optional<std::uint64_t> seed;  // else one drawn at random
-  std::vector<std::string> groups;    // names from validateGroups(); empty for all
-};
-
-// The groups of `validate`, in the order they run.
-const std::vector<std::string>& validateGroups();
-
-// scenehost validate: drives the module under stress, group by group, printing
-// the seed, one PASS or FAIL line per check, each group's counts and then
-// "N passed, N failed". Returns the number of failed checks.
+// scenehost validate: the conformance library's validation groups. Returns
+// the number of failed checks.
 int validateCommand(const ValidateOptions& options, std::ostream& out);
 
 enum class OutputFormat { Table, Csv, Json };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "module/host_api.h"
+#include "contract/host_api.h"
 #include "nodes/output_names.h"
 
 namespace kv::scenehost {

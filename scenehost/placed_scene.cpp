@@ -6,18 +6,13 @@
 #include <variant>
 
 #include "host/call_record.h"
-#include "module/node_table.h"
+#include "nodes/node_table.h"
 #include "nodes/output_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/near_miss.h"
 
 namespace kv::scenehost {
 namespace {
-
-constexpr std::uint32_t IDS_BLOCK = host::blockId("IIDS");
-constexpr std::uint32_t TIME_BLOCK = host::blockId("ITIM");
-constexpr std::uint32_t MODE_BLOCK = host::blockId("IMOD");
-
 
 // ` (did you mean "W Pos"?) (it has "W Pos", "X", ...)` for a port `name` that is not among `ports`.
 std::string portChoices(const std::string& name, const std::vector<host::PortInfo>& ports) {
@@ -48,11 +43,11 @@ std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFi
     bool given;
   };
   const Field fields[] = {
-      {"item", IDS_BLOCK, 0, !boneFamily && entry.item.has_value()},
-      {"object", IDS_BLOCK, 0, boneFamily && entry.object.has_value()},
-      {"bone", IDS_BLOCK, 1, boneFamily && entry.bone.has_value()},
-      {"time", TIME_BLOCK, 0, entry.panelTime.has_value()},
-      {"mode", MODE_BLOCK, 0, entry.mode.has_value()},
+      {"item", BLOCK_IDS, 0, !boneFamily && entry.item.has_value()},
+      {"object", BLOCK_IDS, 0, boneFamily && entry.object.has_value()},
+      {"bone", BLOCK_IDS, 1, boneFamily && entry.bone.has_value()},
+      {"time", BLOCK_TIME, 0, entry.panelTime.has_value()},
+      {"mode", BLOCK_MODE, 0, entry.mode.has_value()},
   };
   std::string stale;
   for (const Field& field : fields) {
@@ -84,7 +79,7 @@ bool itemConnected(const NodeEntry& entry) {
 const host::ServerInfo* findServer(const host::LoadedModule& module, const std::string& className,
                                    const std::string& name) {
   for (const host::ServerInfo& server : module.servers()) {
-    if (server.className == className && (server.name == name || server.tag(host::TAG_USER_NAME) == name)) {
+    if (server.className == className && (server.name == name || server.tag(TAG_USER_NAME) == name)) {
       return &server;
     }
   }
@@ -99,9 +94,9 @@ host::SavedState settingsState(const NodeEntry& entry, bool boneFamily) {
     ids = {entry.item.value_or(0)};
   }
   host::SavedState state;
-  state.add(IDS_BLOCK, "ids", std::move(ids))
-      .add(TIME_BLOCK, "time", {entry.panelTime.value_or(0.0)})
-      .add(MODE_BLOCK, "mode", {entry.mode.value_or(0)});
+  state.add(BLOCK_IDS, "ids", std::move(ids))
+      .add(BLOCK_TIME, "time", {entry.panelTime.value_or(0.0)})
+      .add(BLOCK_MODE, "mode", {entry.mode.value_or(0)});
   return state;
 }
 
@@ -124,13 +119,13 @@ PlacedNode PlacedScene::place(const NodeEntry& entry, std::ostream& warnings) {
     for (const host::ServerInfo& server : module_.servers()) {
       if (server.className != NODE_HANDLER_CLASS) continue;
       names.push_back(server.name);
-      if (const auto userName = server.tag(host::TAG_USER_NAME)) names.push_back(*userName);
+      if (const auto userName = server.tag(TAG_USER_NAME)) names.push_back(*userName);
     }
     throw error(entry.where + ".server", "no node " + inQuotes(entry.server) + " in " + module_.path() +
                                              didYouMean(entry.server, names) + " (\"scenehost servers\" lists them)");
   }
-  placed.userName = placed.server->tag(host::TAG_USER_NAME).value_or(placed.server->name);
-  placed.boneFamily = placed.server->tag(host::TAG_MENU_GROUP) == BONE_MENU_GROUP;
+  placed.userName = placed.server->tag(TAG_USER_NAME).value_or(placed.server->name);
+  placed.boneFamily = placed.server->tag(TAG_MENU_GROUP) == BONE_MENU_GROUP;
   if (placed.boneFamily && entry.hasItemSettings()) {
     throw error(entry.where, inQuotes(placed.userName) + " is a bone node: give \"object\" and \"bone\", not \"item\"");
   }
@@ -173,7 +168,7 @@ void PlacedScene::warnOfNodesWithoutItem(std::ostream& warnings) const {
     if (itemConnected(entry)) continue;
     // The identifiers the node was given: the item, or the object and the bone.
     const host::SavedState settings = settingsState(entry, placed.boneFamily);
-    const host::StoredBlock* ids = (entry.state ? *entry.state : settings).find(IDS_BLOCK);
+    const host::StoredBlock* ids = (entry.state ? *entry.state : settings).find(BLOCK_IDS);
     auto id = [ids](std::size_t index) {
       const auto* value = ids && index < ids->values.size() ? std::get_if<std::uint32_t>(&ids->values[index]) : nullptr;
       return value ? *value : 0u;

@@ -18,9 +18,9 @@
 #include <variant>
 #include <vector>
 
+#include "contract/host_api.h"
 #include "host/saved_state.h"
 #include "host/scene.h"
-#include "module/host_api.h"
 
 namespace kv::scenehost {
 

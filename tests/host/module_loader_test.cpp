@@ -46,7 +46,7 @@ TEST(ModuleLoaderTest, ReadsTheServerTableWithTags) {
   ASSERT_EQ(rotation->tags.size(), 3u);
   EXPECT_EQ(rotation->tag(TAG_USER_NAME), "Item WRot");
   EXPECT_EQ(rotation->tag(TAG_MENU_GROUP), "ZiZuze/Info/Item");
-  EXPECT_EQ(rotation->tag(TAG_SCOPE), "All");
+  EXPECT_EQ(rotation->tag(TAG_ALL), "All");
   EXPECT_EQ(rotation->tag(0x1234), std::nullopt);
 
   const ServerInfo* panel = module.find("NodeInterface", "KvI_BONEMX");

@@ -57,7 +57,7 @@ TEST_F(HostNodeTest, EvaluatesThroughConnectedInputsAndTheValueHandle) {
 
   // A handle that is not the node's: the value has no output and stays zero.
   int foreign = 0;
-  const OutputValue other = node.evaluateHandle(&foreign, CT_VECTOR);
+  const OutputValue other = node.evaluateHandle(reinterpret_cast<OutputHandle>(&foreign), CT_VECTOR);
   EXPECT_EQ(other.output, nullptr);
   EXPECT_EQ(other.vector, (std::array<double, 3>{}));
   EXPECT_THROW(node.evaluate("W Pos"), std::out_of_range);
@@ -110,7 +110,7 @@ TEST_F(HostNodeTest, PanelOpensOnTheHostPanel) {
   HostPanel* panel = node.openPanel();
   EXPECT_EQ(node.lastPanelResult(), AFUNC_OK);
   ASSERT_NE(panel, nullptr);
-  EXPECT_EQ(node.lastPanelRecord().panel, panel);
+  EXPECT_EQ(node.lastPanelRecord().panel, panel->handle());
   EXPECT_EQ(node.lastPanelRecord().reserved08[0], nullptr);
   EXPECT_EQ(panel->instance(), node.instance());
   EXPECT_FALSE(panel->controls().empty());

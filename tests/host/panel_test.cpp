@@ -22,14 +22,14 @@ struct FakeInstance {
 };
 
 void* fakeGet(Instance instance, std::uint32_t id) {
-  auto* self = static_cast<FakeInstance*>(instance);
+  auto* self = reinterpret_cast<FakeInstance*>(instance);
   if (id == 1) return self->hideChoice ? nullptr : &self->choice;
   if (id == 2) return &self->time;
   return nullptr;
 }
 
 int fakeSet(Instance instance, std::uint32_t id, void* value) {
-  auto* self = static_cast<FakeInstance*>(instance);
+  auto* self = reinterpret_cast<FakeInstance*>(instance);
   if (id == 1) {
     self->choice = *static_cast<std::int32_t*>(value);
   } else if (id == 2) {
@@ -86,18 +86,18 @@ class PanelTest : public ::testing::Test {
                                3,
                                word(LABELS),
                                0,
-                               HINT_BUTTON,
+                               HINT_BUTTON_CLICK,
                                4,
                                word(fakeButton),
-                               HINT_CONTROL_PAIR,
+                               HINT_BUTTON_LAYOUT,
                                4,
                                0,
-                               HINT_CONTROL_MARK,
+                               HINT_CONTROL_LAYOUT,
                                1,
                                HINT_END};
     funcs.describe(handle, DATA, fakeGet, fakeSet);
     funcs.hint(handle, 0, hints);
-    funcs.viewInstance(handle, &instance);
+    funcs.viewInstance(handle, reinterpret_cast<Instance>(&instance));
     funcs.setData(handle, 1, &names);
     funcs.setData(handle, 0, &instance);
     panel = host.panel(handle);
@@ -120,7 +120,7 @@ TEST_F(PanelTest, KeepsWhatTheModuleDescribed) {
   ASSERT_EQ(panel->dataDescription().size(), 2u);
   EXPECT_EQ(panel->dataInfo(2)->dataType, "float");
   EXPECT_EQ(panel->dataInfo(4), nullptr);
-  EXPECT_EQ(panel->instance(), &instance);
+  EXPECT_EQ(panel->instance(), reinterpret_cast<Instance>(&instance));
   EXPECT_EQ(panel->data(1), &names);
   EXPECT_EQ(panel->data(9), nullptr);
 }
@@ -136,15 +136,15 @@ TEST_F(PanelTest, HintArrayBindsEveryTag) {
   EXPECT_EQ(panel->button(4), &fakeButton);
   EXPECT_EQ(panel->button(1), nullptr);
   ASSERT_EQ(panel->controlHints().size(), 2u);
-  EXPECT_EQ(panel->controlHints()[0].tag, HINT_CONTROL_PAIR);
+  EXPECT_EQ(panel->controlHints()[0].tag, HINT_BUTTON_LAYOUT);
   EXPECT_EQ(panel->controlHints()[0].id, 4u);
-  EXPECT_EQ(panel->controlHints()[1].tag, HINT_CONTROL_MARK);
+  EXPECT_EQ(panel->controlHints()[1].tag, HINT_CONTROL_LAYOUT);
   EXPECT_EQ(panel->controlHints()[1].id, 1u);
   EXPECT_TRUE(panel->unknownHints().empty());
 }
 
 TEST_F(PanelTest, UnknownTagStopsParsing) {
-  const PanelHint hints[] = {HINT_CONTROL_MARK, 7, 0x3D999999, 5, HINT_CONTROL_MARK, 8, HINT_END};
+  const PanelHint hints[] = {HINT_CONTROL_LAYOUT, 7, 0x3D999999, 5, HINT_CONTROL_LAYOUT, 8, HINT_END};
   panel->hint(hints);
   EXPECT_EQ(panel->unknownHints(), std::vector<PanelHint>{0x3D999999});
   ASSERT_EQ(panel->controlHints().size(), 3u);
@@ -195,8 +195,8 @@ TEST_F(PanelTest, ServiceCallsAreRecordedAndDestroyKeepsThePanel) {
   EXPECT_EQ(host.panels().size(), 1u);
   // A handle that is not one of the host's panels is ignored.
   int notAPanel = 0;
-  EXPECT_EQ(funcs.refresh(&notAPanel), 0);
-  EXPECT_EQ(funcs.getData(&notAPanel, 0), nullptr);
+  EXPECT_EQ(funcs.refresh(reinterpret_cast<PanelHandle>(&notAPanel)), 0);
+  EXPECT_EQ(funcs.getData(reinterpret_cast<PanelHandle>(&notAPanel), 0), nullptr);
   EXPECT_EQ(host.calls().entries(),
             (std::vector<std::string>{"lookup LWXPanel", "panel.create 1", "panel.describe", "panel.hint 0",
                                       "panel.viewInstance", "panel.setData 1", "panel.setData 0", "panel.refresh",
@@ -207,7 +207,7 @@ TEST(PanelDataTest, IdZeroFallsBackToTheViewedInstance) {
   HostPanel panel(PANEL_TYPE_VIEW, nullptr);
   int instance = 0;
   EXPECT_EQ(panel.data(0), nullptr);
-  panel.viewInstance(&instance);
+  panel.viewInstance(reinterpret_cast<Instance>(&instance));
   EXPECT_EQ(panel.data(0), &instance);
   int other = 0;
   panel.setData(0, &other);

@@ -60,7 +60,7 @@ TEST_F(ServicesTest, EveryServiceIsServedAndCanBeWithheld) {
 
 TEST_F(ServicesTest, ValuesComeBackAsPointerBits) {
   EXPECT_EQ((valueOf(lookup("Product Info")) & 0xFFF0) >> 4, 2723u);
-  EXPECT_EQ(valueOf(lookup("System ID")) & SYSTEM_ID_SKIP_ITEM_SERVICES, 0u);
+  EXPECT_EQ(valueOf(lookup("System ID")) & SYSTEM_ID_NO_ITEM_INFO, 0u);
   host.setBuild(1446);
   EXPECT_EQ((valueOf(lookup("Product Info")) & 0xFFF0) >> 4, 1446u);
   host.setProductInfo(0x12345678);
@@ -151,19 +151,19 @@ TEST_F(ServicesTest, NodeServicesKeepPortsAndDeliverByType) {
   const auto& inputs = nodeInputFuncsTable();
   const auto& outputs = nodeOutputFuncsTable();
   const int color[3] = {80, 65, 50};
-  nodeFuncs.setNodeColor(&ports, color);
-  nodeFuncs.setNodeOption(&ports, 2);
-  InputHandle time = inputs.create(&ports, CT_SCALAR, "Time", nullptr);
-  InputHandle item = inputs.create(&ports, CT_INTEGER, "Item", nullptr);
-  OutputHandle position = outputs.create(&ports, CT_VECTOR, "Position");
-  OutputHandle x = outputs.create(&ports, CT_SCALAR, "X");
-  OutputHandle id = outputs.create(&ports, CT_INTEGER, "Item");
+  nodeFuncs.setNodeColor(ports.handle(), color);
+  nodeFuncs.setNodeOption(ports.handle(), 2);
+  InputHandle time = inputs.create(ports.handle(), CT_SCALAR, "Time", nullptr);
+  InputHandle item = inputs.create(ports.handle(), CT_INTEGER, "Item", nullptr);
+  OutputHandle position = outputs.create(ports.handle(), CT_VECTOR, "Position");
+  OutputHandle x = outputs.create(ports.handle(), CT_SCALAR, "X");
+  OutputHandle id = outputs.create(ports.handle(), CT_INTEGER, "Item");
   ASSERT_EQ(ports.inputs.size(), 2u);
   ASSERT_EQ(ports.outputs.size(), 3u);
   EXPECT_EQ(ports.colors, (std::vector<std::array<int, 3>>{{80, 65, 50}}));
   EXPECT_EQ(ports.options, std::vector<int>{2});
-  EXPECT_EQ(ports.findInput("Item"), item);
-  EXPECT_EQ(ports.findOutput("Item"), id);
+  EXPECT_EQ(reinterpret_cast<InputHandle>(ports.findInput("Item")), item);
+  EXPECT_EQ(reinterpret_cast<OutputHandle>(ports.findOutput("Item")), id);
 
   double seconds = -1;
   EXPECT_EQ(inputs.isConnected(time), 0);
@@ -172,29 +172,29 @@ TEST_F(ServicesTest, NodeServicesKeepPortsAndDeliverByType) {
   ports.inputs[0]->source = ScalarSource([](const NodalContext& c) { return c.time * 2; });
   NodalContext context{12, 0.5};
   EXPECT_EQ(inputs.isConnected(time), 1);
-  EXPECT_EQ(inputs.evaluate(time, &context, &seconds), 1);
+  EXPECT_EQ(inputs.evaluate(time, reinterpret_cast<NodalAccess>(&context), &seconds), 1);
   EXPECT_EQ(seconds, 1.0);
   // An integer input writes exactly 32 bits, leaving what follows untouched.
   std::int32_t words[2] = {0, 77};
   ports.inputs[1]->source = std::int32_t(0x40010002);
-  EXPECT_EQ(inputs.evaluate(item, &context, words), 1);
+  EXPECT_EQ(inputs.evaluate(item, reinterpret_cast<NodalAccess>(&context), words), 1);
   EXPECT_EQ(words[0], 0x40010002);
   EXPECT_EQ(words[1], 77);
 
   const double vector[3] = {1.5, -2.0, 3.25};
   OutputValue value;
-  value.output = static_cast<NodeOutput*>(position);
-  outputs.setValue(&value, vector);
+  value.output = reinterpret_cast<NodeOutput*>(position);
+  outputs.setValue(reinterpret_cast<ValueHandle>(&value), vector);
   EXPECT_EQ(value.vector, (std::array<double, 3>{1.5, -2.0, 3.25}));
   OutputValue scalar;
-  scalar.output = static_cast<NodeOutput*>(x);
-  outputs.setValue(&scalar, vector);
+  scalar.output = reinterpret_cast<NodeOutput*>(x);
+  outputs.setValue(reinterpret_cast<ValueHandle>(&scalar), vector);
   EXPECT_EQ(scalar.scalar, 1.5);
   EXPECT_EQ(scalar.vector, (std::array<double, 3>{}));
   OutputValue integer;
-  integer.output = static_cast<NodeOutput*>(id);
+  integer.output = reinterpret_cast<NodeOutput*>(id);
   const std::int32_t parent = 0x10000003;
-  outputs.setValue(&integer, &parent);
+  outputs.setValue(reinterpret_cast<ValueHandle>(&integer), &parent);
   EXPECT_EQ(integer.integer, 0x10000003);
   EXPECT_EQ(integer.deliveries, 1);
 
@@ -225,9 +225,9 @@ TEST_F(ServicesTest, EvaluationServicesAreSafeFromManyThreads) {
   NodePorts ports;
   const auto& inputs = nodeInputFuncsTable();
   const auto& outputs = nodeOutputFuncsTable();
-  InputHandle time = inputs.create(&ports, CT_SCALAR, "Time", nullptr);
+  InputHandle time = inputs.create(ports.handle(), CT_SCALAR, "Time", nullptr);
   ports.inputs[0]->source = ScalarSource([](const NodalContext& c) { return c.time; });
-  OutputHandle rotation = outputs.create(&ports, CT_VECTOR, "Rotation");
+  OutputHandle rotation = outputs.create(ports.handle(), CT_VECTOR, "Rotation");
   host.calls().clear();
 
   constexpr int THREADS = 4;
@@ -240,13 +240,13 @@ TEST_F(ServicesTest, EvaluationServicesAreSafeFromManyThreads) {
       for (int i = 0; i < ROUNDS; ++i) {
         NodalContext context{i, static_cast<double>(t)};
         double when = -1;
-        inputs.evaluate(time, &context, &when);
+        inputs.evaluate(time, reinterpret_cast<NodalAccess>(&context), &when);
         double out[3];
         info.param(info.first(IT_OBJECT, 0) == cube ? info.next(cube) : 0, PARAM_ROTATION, when, out);
         if (info.parent(child) != cube) ++failures[static_cast<std::size_t>(t)];
         OutputValue value;
-        value.output = static_cast<NodeOutput*>(rotation);
-        outputs.setValue(&value, out);
+        value.output = reinterpret_cast<NodeOutput*>(rotation);
+        outputs.setValue(reinterpret_cast<ValueHandle>(&value), out);
         if (value.vector != std::array<double, 3>{1.0 * t, 2.0 * t, 3.0 * t}) ++failures[static_cast<std::size_t>(t)];
       }
     });

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "host/host.h"
-#include "module/host_services.h"
+#include "items/host_services.h"
 #include "nodes/lifecycle.h"
 
 namespace {
@@ -43,7 +43,7 @@ void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**
   host.calls().clear();
   const char* error = nullptr;
   failAlignedAllocation = true;
-  Instance instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), &ports, &error);
+  Instance instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), ports.handle(), &error);
   failAlignedAllocation = false;
   EXPECT_EQ(instance, nullptr);
   ASSERT_NE(error, nullptr);
@@ -54,7 +54,7 @@ void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**
 
   // And with memory, the same call succeeds and registers the node.
   error = nullptr;
-  instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), &ports, &error);
+  instance = create(reinterpret_cast<void*>(std::intptr_t{NK_POS}), ports.handle(), &error);
   ASSERT_NE(instance, nullptr);
   EXPECT_EQ(error, nullptr);
   EXPECT_EQ(ports.inputs.size(), 2u);

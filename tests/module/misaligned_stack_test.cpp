@@ -13,8 +13,8 @@
 #include <string>
 
 #include "host/host.h"
-#include "module/node_table.h"
 #include "nodes/instance.h"
+#include "nodes/node_table.h"
 #include "panel/panel_ids.h"
 
 #if defined(__i386__) || (defined(__x86_64__) && defined(__ELF__))
@@ -286,7 +286,7 @@ TEST_P(HostState, CreateSaveLoadAndPanelGiveThePlainResults) {
     const double later = 0.30000000000000004;
     EXPECT_EQ(enter(panel->setFunction(), loaded.instance(), CTL_TIME, &later), 1u);
     EXPECT_EQ(panel->floatValue(CTL_TIME), later);
-    EXPECT_EQ(enter(panel->notifyFunction(), record.panel, CTL_TIME, CTL_TIME, PANEL_EVENT_FOCUS),
+    EXPECT_EQ(enter(panel->notifyFunction(), record.panel, CTL_TIME, CTL_TIME, EVENT_FOCUS_GAINED),
               static_cast<std::uintptr_t>(panel->focus()));
   }
 }

@@ -76,7 +76,7 @@ class InfoConcurrencyTest : public NodeTest {
   // double at a time makes an unsynchronised fill visible to it.
   template <class Check>
   void runSteps(Check check) {
-    const auto& record = *static_cast<const BoneInfoInstance*>(shared->instance());
+    const auto& record = *reinterpret_cast<const BoneInfoInstance*>(shared->instance());
     std::vector<std::vector<Request>> requests(THREADS, std::vector<Request>(REQUESTS));
     std::atomic<int> released{-1};
     std::atomic<int> finished{0};

@@ -88,7 +88,7 @@ class BoneInfoTest : public NodeTest {
     n->newTime(0, 0.0);
   }
 
-  BoneInfoInstance& record() { return *static_cast<BoneInfoInstance*>(n->instance()); }
+  BoneInfoInstance& record() { return *reinterpret_cast<BoneInfoInstance*>(n->instance()); }
 
   ItemId rig = 0;
   ItemId bone = 0;

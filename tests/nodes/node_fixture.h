@@ -12,14 +12,13 @@
 #include <string>
 
 #include "host/host.h"
+#include "math/reference.h"
 
 namespace kv::test {
 
 using host::HostNode;
 using host::OutputValue;
 using host::SavedState;
-
-inline constexpr double PI = 3.141592653589793;
 
 class NodeTest : public ::testing::Test {
  protected:
@@ -39,17 +38,17 @@ class NodeTest : public ::testing::Test {
   // Settings as a loaded scene carries them; bone nodes take (owner, bone).
   static void select(HostNode& node, ItemId item) {
     SavedState state;
-    state.add(host::blockId("IIDS"), "ids", {item});
+    state.add(blockId("IIDS"), "ids", {item});
     node.load(state);
   }
   static void selectBone(HostNode& node, ItemId bone) {
     SavedState state;
-    state.add(host::blockId("IIDS"), "ids", {host::boneOwner(bone), bone});
+    state.add(blockId("IIDS"), "ids", {host::boneOwner(bone), bone});
     node.load(state);
   }
   static void setTime(HostNode& node, std::int32_t mode, double panelTime) {
     SavedState state;
-    state.add(host::blockId("ITIM"), "time", {panelTime}).add(host::blockId("IMOD"), "mode", {mode});
+    state.add(blockId("ITIM"), "time", {panelTime}).add(blockId("IMOD"), "mode", {mode});
     node.load(state);
   }
 

@@ -119,7 +119,7 @@ TEST_F(SamplingTest, AForeignOutputHandleGetsZerosAfterTheInputsWereRead) {
   auto info = node("KvI_BONE");
   auto mx = node("KvI_ITEMMX");
   auto elsewhere = node("KvI_ITEMS");
-  const OutputHandle foreign = elsewhere->outputs()[0].handle;
+  const auto foreign = static_cast<OutputHandle>(elsewhere->outputs()[0].handle);
   const ItemId rig = scene.addObject("Rig");
   const ItemId bone = scene.addBone(rig, "Arm", rig);
   select(*pos, mover);
@@ -141,7 +141,7 @@ TEST_F(SamplingTest, AForeignOutputHandleGetsZerosAfterTheInputsWereRead) {
 }
 
 TEST_F(SamplingTest, WithoutTheItemInfoServiceEveryOutputOfEveryNodeIsZero) {
-  host().setSystemId(host::SYSTEM_ID_SKIP_ITEM_SERVICES);
+  host().setSystemId(SYSTEM_ID_NO_ITEM_INFO);
   const ItemId rig = scene.addObject("Rig");
   const ItemId bone = scene.addBone(rig, "Arm", rig);
   scene.setParam(bone, PARAM_POSITION, {1.0, 2.0, 3.0});

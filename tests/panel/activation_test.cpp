@@ -112,11 +112,11 @@ TEST_F(PanelActivationTest, HostVersionThreeIsTooOldAndFourWorks) {
   ASSERT_NE(server, nullptr);
 
   int marker = 0;
-  NodeInterfaceRecord record{n->instance(), &marker, {&marker, &marker}};
+  NodeInterfaceRecord record{n->instance(), reinterpret_cast<PanelHandle>(&marker), {&marker, &marker}};
   host.calls().clear();
   EXPECT_EQ(server->activate(3, host::ServiceHost::lookup(), &record, nullptr), 1);
   EXPECT_EQ(host.calls().size(), 0u);
-  EXPECT_EQ(record.panel, &marker);
+  EXPECT_EQ(record.panel, reinterpret_cast<PanelHandle>(&marker));
   EXPECT_EQ(itemRecord(*n).panel, nullptr);
 
   EXPECT_EQ(server->activate(4, host::ServiceHost::lookup(), &record, nullptr), 0);

@@ -50,15 +50,19 @@ class PanelFixture : public ::testing::Test {
     return std::make_unique<host::HostNode>(host, module(), server, options);
   }
 
-  static ItemInfoInstance& itemRecord(const host::HostNode& n) { return *static_cast<ItemInfoInstance*>(n.instance()); }
-  static BoneInfoInstance& boneRecord(const host::HostNode& n) { return *static_cast<BoneInfoInstance*>(n.instance()); }
+  static ItemInfoInstance& itemRecord(const host::HostNode& n) {
+    return *reinterpret_cast<ItemInfoInstance*>(n.instance());
+  }
+  static BoneInfoInstance& boneRecord(const host::HostNode& n) {
+    return *reinterpret_cast<BoneInfoInstance*>(n.instance());
+  }
 
   // Leaves the module without the item-info service: an activation that fails
   // on it stores its absence, and the system-ID bit then lets nodes be made.
   void dropItemInfo() {
     host.withhold("LW Item Info 4");
     EXPECT_THROW(node(ITEM_SERVER), host::NodeError);
-    host.setSystemId(host::SYSTEM_ID_SKIP_ITEM_SERVICES);
+    host.setSystemId(SYSTEM_ID_NO_ITEM_INFO);
   }
 
   std::vector<std::string> panelCalls() { return host.calls().matching("panel."); }

@@ -10,9 +10,9 @@ namespace {
 using host::SavedState;
 using host::StoredValue;
 
-constexpr std::uint32_t IDS = host::blockId("IIDS");
-constexpr std::uint32_t TIME = host::blockId("ITIM");
-constexpr std::uint32_t MODE = host::blockId("IMOD");
+constexpr std::uint32_t IDS = blockId("IIDS");
+constexpr std::uint32_t TIME = blockId("ITIM");
+constexpr std::uint32_t MODE = blockId("IMOD");
 
 class PersistenceTest : public PanelFixture {};
 
@@ -151,7 +151,7 @@ TEST_F(PersistenceTest, ShortIdsBlockStoresOnlyWhatWasRead) {
 }
 
 TEST_F(PersistenceTest, UnknownIdentifierGetsNumberZero) {
-  const ItemId stale = host::OBJECT_BITS | 0xFFF;
+  const ItemId stale = OBJECT_BITS | 0xFFF;
   auto n = node(ITEM_SERVER);
   itemRecord(*n).itemListNumber = 9;
   n->load(SavedState{}.add(IDS, "ids", {StoredValue{stale}}));

@@ -97,6 +97,19 @@ TEST_F(PanelValuesTest, ConnectedInputsHideTheirValues) {
   EXPECT_EQ(bonePanel->intValue(CTL_MODE), 0);
 }
 
+// Change-ID refreshes an open panel once for every reference it replaced.
+TEST_F(PanelValuesTest, ChangeIdRefreshesThePanelPerReplacedReference) {
+  auto n = node(BONE_SERVER);
+  host::HostPanel* panel = n->openPanel();
+  EXPECT_EQ(rawSet(*panel, CTL_ITEM, 1), 1);
+  EXPECT_EQ(rawSet(*panel, CTL_BONE, 2), 1);
+  const int refreshes = panel->refreshCount();
+  n->changeIds({{C, B}});
+  EXPECT_EQ(panel->refreshCount(), refreshes);
+  n->changeIds({{A, B}, {A2, B1}});
+  EXPECT_EQ(panel->refreshCount(), refreshes + 2);
+}
+
 TEST_F(PanelValuesTest, BonePanelObjectChangeKeepsOnlyItsOwnBone) {
   auto n = node(BONE_SERVER);
   host::HostPanel* panel = n->openPanel();
