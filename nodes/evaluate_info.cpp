@@ -24,52 +24,12 @@
 #include "nodes/evaluate.h"
 #include "nodes/evaluation_start.h"
 #include "nodes/fp_state.h"
+#include "nodes/output_names.h"
 
 namespace kv {
 namespace {
 
-// What an output is.
-enum class InfoOutput : std::uint8_t {
-  Position,
-  Rotation,
-  Scale,
-  WorldPos,
-  WorldRot,
-  Right,
-  Up,
-  Forward,
-  WorldRight,
-  WorldUp,
-  WorldForward,
-  PivotPos,
-  PivotRot,
-  RestPos,
-  RestRot,
-  Parent,
-  Owner,
-  Item,
-};
-
 using enum InfoOutput;
-
-// The outputs in creation order, per family.
-constexpr InfoOutput itemOutputs[ITEM_INFO_OUTPUTS] = {
-    Position,   Rotation, Scale,        WorldPos, WorldRot, Right,  Up,   Forward,
-    WorldRight, WorldUp,  WorldForward, PivotPos, PivotRot, Parent, Item,
-};
-constexpr InfoOutput boneOutputs[BONE_INFO_OUTPUTS] = {
-    Position, Rotation,     Scale,    WorldPos, WorldRot, Right,   Up,     Forward, WorldRight,
-    WorldUp,  WorldForward, PivotPos, PivotRot, RestPos,  RestRot, Parent, Owner,   Item,
-};
-
-template <InstanceRecord R>
-constexpr const InfoOutput* outputRoles() {
-  if constexpr (R::family == Family::Bone) {
-    return boneOutputs;
-  } else {
-    return itemOutputs;
-  }
-}
 
 template <InstanceRecord R>
 int outputIndex(const R& record, OutputHandle output) noexcept {
@@ -216,7 +176,7 @@ void evaluateInfo(Instance instance, NodalAccess access, OutputHandle output, Va
   Sample sample;
   if (startEvaluation<R>(record, access, sample)) {
     if (const int index = outputIndex(*record, output); index >= 0) {
-      delivered = produce(*record, outputRoles<R>()[index], sample, buffer);
+      delivered = produce(*record, infoOutputsOf<R::family>()[index].role, sample, buffer);
     }
   }
   deliverValue(value, delivered);

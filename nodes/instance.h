@@ -14,6 +14,7 @@
 #include "contract/host_api.h"
 #include "math/vec_types.h"
 #include "nodes/node_table.h"
+#include "nodes/output_names.h"
 
 namespace kv {
 
@@ -26,8 +27,8 @@ inline constexpr std::uint32_t CACHE_AXES = 0x40;
 inline constexpr std::uint32_t CACHE_RESTROT = 0x400;
 inline constexpr std::uint32_t CACHE_MASK = 0x7FF;
 
-inline constexpr int ITEM_INFO_OUTPUTS = 15;
-inline constexpr int BONE_INFO_OUTPUTS = 18;
+inline constexpr int ITEM_INFO_OUTPUTS = static_cast<int>(itemInfoOutputs.size());
+inline constexpr int BONE_INFO_OUTPUTS = static_cast<int>(boneInfoOutputs.size());
 
 struct ItemInfoInstance {
   static constexpr Family family = Family::Item;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <new>
-#include <span>
 
 #include "items/host_services.h"
 #include "items/item_numbering.h"
@@ -38,8 +37,8 @@ void setUpNode(R& r, NodeHandle node) noexcept {
     funcs->setNodeOption(node, NODE_OPTION);
   }
   if (const NodeInputFuncs* inputs = hostServices.inputFuncs) {
-    r.timeInput = inputs->create(node, CT_SCALAR, outputNames[TIME_INPUT_NAME], inputEvent<R>);
-    r.itemInput = inputs->create(node, CT_INTEGER, outputNames[ITEM_INPUT_NAME], inputEvent<R>);
+    r.timeInput = inputs->create(node, CT_SCALAR, port::TIME, inputEvent<R>);
+    r.itemInput = inputs->create(node, CT_INTEGER, port::ITEM, inputEvent<R>);
   }
 }
 
@@ -66,14 +65,8 @@ Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
 template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
   return makeInstance<R>(node, error, [](R& r) {
-    constexpr bool bone = R::family == Family::Bone;
-    const std::span<const int> integers(bone ? std::span<const int>(BONE_INFO_INTEGER_OUTPUTS)
-                                             : std::span<const int>(ITEM_INFO_INTEGER_OUTPUTS));
     int next = 0;
-    for (int i = 0; i < (bone ? BONE_INFO_VECTOR_OUTPUTS : ITEM_INFO_VECTOR_OUTPUTS); ++i) {
-      createOutput(r, next, CT_VECTOR, outputNames[i]);
-    }
-    for (int i : integers) createOutput(r, next, CT_INTEGER, outputNames[i]);
+    for (const InfoOutputDef& def : infoOutputsOf<R::family>()) createOutput(r, next, def.type, def.name);
   });
 }
 
@@ -83,8 +76,9 @@ Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept 
   return makeInstance<R>(node, error, [kind](R& r) {
     if (kind <= NK_INFO || kind > NK_MX) return;
     int next = 0;
-    for (int i = 0; i < 4 && kindOutputNames[kind][i] != nullptr; ++i) {
-      createOutput(r, next, kindOutputType(kind, i), kindOutputNames[kind][i]);
+    for (const PortDef& def : kindOutputs[kind]) {
+      if (def.name == nullptr) break;
+      createOutput(r, next, def.type, def.name);
     }
   });
 }

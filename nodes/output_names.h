@@ -1,46 +1,108 @@
-// The names and connection types of the nodes' inputs and outputs, in the
-// order create registers them (evaluation relies on that order).
+// The nodes' outputs, one table per kind of node, in the order create
+// registers them; evaluation maps an output to its role through the same row.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "contract/host_api.h"
+#include "contract/port_names.h"
 #include "nodes/node_table.h"
 
 namespace kv {
 
-// Entries 0..17 are output names, 18 and 19 the two input names.
-inline constexpr const char* outputNames[20] = {
-    "Position", "Rotation", "Scale",    "W Pos",   "W Rot",   "Right",  "Up",    "Forward", "W Rgt", "W Up",
-    "W Fwd",    "pivotPos", "pivotRot", "restPos", "restRot", "Parent", "Owner", "Item",    "Time",  "Item",
-};
-inline constexpr int TIME_INPUT_NAME = 18;
-inline constexpr int ITEM_INPUT_NAME = 19;
-
-// The Info nodes' outputs as entries of outputNames: vectors, then integers.
-inline constexpr int ITEM_INFO_VECTOR_OUTPUTS = 13;               // "Position" .. "pivotRot"
-inline constexpr int BONE_INFO_VECTOR_OUTPUTS = 15;               // and "restPos", "restRot"
-inline constexpr int ITEM_INFO_INTEGER_OUTPUTS[] = {15, 17};      // "Parent", "Item"
-inline constexpr int BONE_INFO_INTEGER_OUTPUTS[] = {15, 16, 17};  // "Parent", "Owner", "Item"
-
-// Outputs of the single-value kinds, indexed by NodeKind (the NK_INFO row is unused).
-inline constexpr const char* kindOutputNames[8][4] = {
-    {nullptr, nullptr, nullptr, nullptr},
-    {"Position", "X", "Y", "Z"},
-    {"Rotation", "H", "P", "B"},
-    {"Scale", "X", "Y", "Z"},
-    {"W Pos", "X", "Y", "Z"},
-    {"W Rot", "H", "P", "B"},
-    {"W Rgt", "W Up", "W Fwd", nullptr},
-    {"Rgt", "Up", "Fwd", nullptr},
+// What an Info output is.
+enum class InfoOutput : std::uint8_t {
+  Position,
+  Rotation,
+  Scale,
+  WorldPos,
+  WorldRot,
+  Right,
+  Up,
+  Forward,
+  WorldRight,
+  WorldUp,
+  WorldForward,
+  PivotPos,
+  PivotRot,
+  RestPos,
+  RestRot,
+  Parent,
+  Owner,
+  Item,
 };
 
-// Connection types of a vector-and-components kind, four bits each, lowest first: 3, 2, 2, 2.
-inline constexpr std::uint32_t COMPONENT_KIND_TYPES = 0x2223;
+struct InfoOutputDef {
+  InfoOutput role;
+  const char* name;
+  ConnectionType type;
+};
 
-constexpr int kindOutputType(NodeKind kind, int index) {
-  if (kind == NK_MXW || kind == NK_MX) return CT_VECTOR;
-  return static_cast<int>((COMPONENT_KIND_TYPES >> (4 * index)) & 0xF);
+inline constexpr std::array<InfoOutputDef, 15> itemInfoOutputs{{
+    {InfoOutput::Position, port::POSITION, CT_VECTOR},
+    {InfoOutput::Rotation, port::ROTATION, CT_VECTOR},
+    {InfoOutput::Scale, port::SCALE, CT_VECTOR},
+    {InfoOutput::WorldPos, port::WORLD_POS, CT_VECTOR},
+    {InfoOutput::WorldRot, port::WORLD_ROT, CT_VECTOR},
+    {InfoOutput::Right, port::RIGHT, CT_VECTOR},
+    {InfoOutput::Up, port::UP, CT_VECTOR},
+    {InfoOutput::Forward, port::FORWARD, CT_VECTOR},
+    {InfoOutput::WorldRight, port::WORLD_RIGHT, CT_VECTOR},
+    {InfoOutput::WorldUp, port::WORLD_UP, CT_VECTOR},
+    {InfoOutput::WorldForward, port::WORLD_FORWARD, CT_VECTOR},
+    {InfoOutput::PivotPos, port::PIVOT_POS, CT_VECTOR},
+    {InfoOutput::PivotRot, port::PIVOT_ROT, CT_VECTOR},
+    {InfoOutput::Parent, port::PARENT, CT_INTEGER},
+    {InfoOutput::Item, port::ITEM, CT_INTEGER},
+}};
+
+inline constexpr std::array<InfoOutputDef, 18> boneInfoOutputs{{
+    {InfoOutput::Position, port::POSITION, CT_VECTOR},
+    {InfoOutput::Rotation, port::ROTATION, CT_VECTOR},
+    {InfoOutput::Scale, port::SCALE, CT_VECTOR},
+    {InfoOutput::WorldPos, port::WORLD_POS, CT_VECTOR},
+    {InfoOutput::WorldRot, port::WORLD_ROT, CT_VECTOR},
+    {InfoOutput::Right, port::RIGHT, CT_VECTOR},
+    {InfoOutput::Up, port::UP, CT_VECTOR},
+    {InfoOutput::Forward, port::FORWARD, CT_VECTOR},
+    {InfoOutput::WorldRight, port::WORLD_RIGHT, CT_VECTOR},
+    {InfoOutput::WorldUp, port::WORLD_UP, CT_VECTOR},
+    {InfoOutput::WorldForward, port::WORLD_FORWARD, CT_VECTOR},
+    {InfoOutput::PivotPos, port::PIVOT_POS, CT_VECTOR},
+    {InfoOutput::PivotRot, port::PIVOT_ROT, CT_VECTOR},
+    {InfoOutput::RestPos, port::REST_POS, CT_VECTOR},
+    {InfoOutput::RestRot, port::REST_ROT, CT_VECTOR},
+    {InfoOutput::Parent, port::PARENT, CT_INTEGER},
+    {InfoOutput::Owner, port::OWNER, CT_INTEGER},
+    {InfoOutput::Item, port::ITEM, CT_INTEGER},
+}};
+
+template <Family F>
+constexpr const auto& infoOutputsOf() {
+  if constexpr (F == Family::Bone) {
+    return boneInfoOutputs;
+  } else {
+    return itemInfoOutputs;
+  }
 }
+
+struct PortDef {
+  const char* name;
+  ConnectionType type;
+};
+
+// Outputs of the single-value kinds, indexed by NodeKind (the NK_INFO row is
+// unused); a row ends at its first null name.
+inline constexpr std::array<std::array<PortDef, 4>, 8> kindOutputs{{
+    {},
+    {{{port::POSITION, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
+    {{{port::ROTATION, CT_VECTOR}, {port::H, CT_SCALAR}, {port::P, CT_SCALAR}, {port::B, CT_SCALAR}}},
+    {{{port::SCALE, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
+    {{{port::WORLD_POS, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
+    {{{port::WORLD_ROT, CT_VECTOR}, {port::H, CT_SCALAR}, {port::P, CT_SCALAR}, {port::B, CT_SCALAR}}},
+    {{{port::WORLD_RIGHT, CT_VECTOR}, {port::WORLD_UP, CT_VECTOR}, {port::WORLD_FORWARD, CT_VECTOR}, {}}},
+    {{{port::LOCAL_RIGHT, CT_VECTOR}, {port::LOCAL_UP, CT_VECTOR}, {port::LOCAL_FORWARD, CT_VECTOR}, {}}},
+}};
 
 }  // namespace kv

@@ -4,21 +4,20 @@
 #include <initializer_list>
 
 #include "contract/host_api.h"
-#include "nodes/output_names.h"
+#include "contract/port_names.h"
 
 namespace kv::scenehost {
 namespace {
 
-// Whether `name` is one of the entries of outputNames.
-bool among(std::string_view name, std::initializer_list<int> entries) {
-  return std::any_of(entries.begin(), entries.end(), [name](int entry) { return name == outputNames[entry]; });
+bool among(std::string_view name, std::initializer_list<const char*> names) {
+  return std::any_of(names.begin(), names.end(), [name](const char* entry) { return name == entry; });
 }
 
 // The axis vectors are what is left.
 Quantity vectorQuantity(std::string_view name) {
-  if (among(name, {0, 3, 11, 13})) return Quantity::Position;  // "Position", "W Pos", "pivotPos", "restPos"
-  if (among(name, {1, 4, 12, 14})) return Quantity::Rotation;  // "Rotation", "W Rot", "pivotRot", "restRot"
-  if (among(name, {2})) return Quantity::Scale;
+  if (among(name, {port::POSITION, port::WORLD_POS, port::PIVOT_POS, port::REST_POS})) return Quantity::Position;
+  if (among(name, {port::ROTATION, port::WORLD_ROT, port::PIVOT_ROT, port::REST_ROT})) return Quantity::Rotation;
+  if (among(name, {port::SCALE})) return Quantity::Scale;
   return Quantity::Direction;
 }
 

@@ -5,9 +5,9 @@
 #include <utility>
 #include <variant>
 
+#include "contract/port_names.h"
 #include "host/call_record.h"
 #include "nodes/node_table.h"
-#include "nodes/output_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/near_miss.h"
 
@@ -66,7 +66,7 @@ std::string staleSettings(const NodeEntry& entry, bool boneFamily, const SceneFi
 bool itemConnected(const NodeEntry& entry) {
   for (const InputConnection& connection : entry.inputs) {
     const auto* items = std::get_if<ItemTrack>(&connection.source);
-    if (connection.name != outputNames[ITEM_INPUT_NAME] || items == nullptr) continue;
+    if (connection.name != port::ITEM || items == nullptr) continue;
     if (std::any_of(items->keys.begin(), items->keys.end(), [](const ItemTrack::Key& key) { return key.item != 0; })) {
       return true;
     }

@@ -6,7 +6,7 @@
 #include <utility>
 #include <variant>
 
-#include "nodes/output_names.h"
+#include "contract/port_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/external_program.h"
 #include "scenehost/temporary_file.h"
@@ -22,7 +22,7 @@ const PlacedNode& nodeNamed(PlacedScene& scene, const std::string& name) {
 // The keys or constant connected to the node's "Item" input, or null.
 const ItemTrack* itemInput(const NodeEntry& entry) {
   for (const InputConnection& input : entry.inputs) {
-    if (input.name == outputNames[ITEM_INPUT_NAME]) return std::get_if<ItemTrack>(&input.source);
+    if (input.name == port::ITEM) return std::get_if<ItemTrack>(&input.source);
   }
   return nullptr;
 }

@@ -10,7 +10,7 @@
 #include <numbers>
 #include <utility>
 
-#include "nodes/output_names.h"
+#include "contract/port_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/near_miss.h"
 #include "scenehost/state_json.h"
@@ -434,7 +434,7 @@ class SceneParser {
         first = &keyValue(value.front(), indexed(at, 0));
       }
       InputConnection connection{name, at, {}};
-      if (name == outputNames[TIME_INPUT_NAME] && !first->is_number()) {
+      if (name == port::TIME && !first->is_number()) {
         fail(at,
              "a time must be seconds or keys of seconds (0.5, or [{\"f\": 0, \"v\": 0.5}, ...]), not " + first->dump());
       }
