@@ -13,7 +13,7 @@
 #include "conformance/groups.h"
 #include "conformance/node_settings.h"
 #include "conformance/random_scene.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv::conformance {
 namespace {

@@ -26,7 +26,7 @@
 #include "fuzz/node_servers.h"
 #include "host/host.h"
 #include "nodes/instance.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {

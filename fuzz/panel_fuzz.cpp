@@ -25,7 +25,7 @@
 #include "fuzz/panel_checks.h"
 #include "host/host.h"
 #include "nodes/instance.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {

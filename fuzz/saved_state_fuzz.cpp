@@ -19,7 +19,7 @@
 #include "fuzz/fuzz_values.h"
 #include "fuzz/panel_checks.h"
 #include "host/host.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {

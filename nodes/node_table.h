@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "contract/menu_groups.h"
+
 namespace kv {
 
 enum class Family { Item, Bone };
@@ -29,9 +31,6 @@ struct NodeDef {
   const char* userName;
   const char* menuGroup;
 };
-
-inline constexpr const char* ITEM_MENU_GROUP = "ZiZuze/Info/Item";
-inline constexpr const char* BONE_MENU_GROUP = "ZiZuze/Info/Bone";
 
 inline constexpr std::array<NodeDef, 16> nodeTable{{
     {Family::Item, NK_INFO, "KvI_ITEM", "Item Info", ITEM_MENU_GROUP},

@@ -6,7 +6,7 @@
 #include "items/host_services.h"
 #include "nodes/instance.h"
 #include "nodes/node_table.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 
 #include "items/host_services.h"
 #include "nodes/item_refs.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 #include "panel/panel_tables.h"
 #include "panel/panel_values.h"
 

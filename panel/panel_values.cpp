@@ -6,7 +6,7 @@
 #include "nodes/item_refs.h"
 #include "panel/item_choice.h"
 #include "panel/panel_access.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv {
 namespace {

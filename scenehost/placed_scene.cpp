@@ -5,9 +5,9 @@
 #include <utility>
 #include <variant>
 
+#include "contract/menu_groups.h"
 #include "contract/port_names.h"
 #include "host/call_record.h"
-#include "nodes/node_table.h"
 #include "scenehost/errors.h"
 #include "scenehost/near_miss.h"
 

@@ -15,7 +15,7 @@
 #include "host/host.h"
 #include "nodes/instance.h"
 #include "nodes/node_table.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 #if defined(__i386__) || (defined(__x86_64__) && defined(__ELF__))
 

@@ -13,7 +13,7 @@
 
 #include "host/host.h"
 #include "nodes/instance.h"
-#include "panel/panel_ids.h"
+#include "contract/panel_ids.h"
 
 namespace kv::test {
 

@@ -1,4 +1,7 @@
-// Control and value IDs of the node panels, shared by both variants.
+// Control and value IDs of the node panels, shared by both variants. The host's
+// panel service sees them: the module describes its controls with them and the
+// host calls the panel's get, set and notify functions back with them, so a
+// host that drives the panels (the checks, the tools) reads them from here.
 #pragma once
 
 #include <cstdint>
