@@ -5,7 +5,7 @@
 // Besides the sanitizers' checks: the identifiers each node holds are exactly
 // those of a model that applies the rename rule on its own (each reference is
 // replaced by the first pair naming it, scanning stops at an old value of 0,
-// no chains), the numbers it keeps and its panel shows are the list numbers of
+// no chains), the numbers its open panel shows are the list numbers of
 // those identifiers, an open panel is refreshed once per replaced reference,
 // use-items lists the sampled identifier, save writes the held ones, and the
 // "Item" output of an Info node delivers the held one.
@@ -19,14 +19,14 @@
 #include <variant>
 #include <vector>
 
+#include "conformance/node_settings.h"
+#include "contract/panel_ids.h"
 #include "fuzz/byte_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
 #include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "host/host.h"
-#include "nodes/instance.h"
-#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {
@@ -64,21 +64,6 @@ struct Node {
   std::span<ItemId> modelIds() { return {model.data(), bone ? 2u : 1u}; }
   ItemId sampledModel() const { return bone ? model[1] : model[0]; }
 };
-
-// What a node's record holds: its identifiers and their numbers, in the model's order.
-struct Held {
-  std::array<ItemId, 2> ids{};
-  std::array<std::int32_t, 2> numbers{};
-};
-
-Held heldBy(const Node& n) {
-  if (n.bone) {
-    const auto& r = *reinterpret_cast<const BoneInfoInstance*>(n.node->instance());
-    return {{r.object, r.bone}, {r.objectNumber, r.boneNumber}};
-  }
-  const auto& r = *reinterpret_cast<const ItemInfoInstance*>(n.node->instance());
-  return {{r.item, 0}, {r.itemListNumber, 0}};
-}
 
 class Session {
  public:
@@ -229,19 +214,21 @@ class Session {
     }
   }
 
-  // The record holds the model's identifiers with their list numbers, and an
-  // open panel shows those numbers while the Item input is unconnected.
+  // A node saves the model's identifiers, and an open panel shows their list
+  // numbers while the Item input is unconnected.
   void checkHeld(const Node& n) const {
-    const Held held = heldBy(n);
+    const std::optional<conformance::NodeSettings> settings = conformance::nodeSettings(*n.node);
+    FUZZ_CHECK(settings.has_value(), "a node saves its settings");
     const std::size_t count = n.bone ? 2 : 1;
-    for (std::size_t i = 0; i < count; ++i) {
-      FUZZ_CHECK(held.ids[i] == n.model[i], "a node holds the identifiers the renames give");
-      FUZZ_CHECK(held.numbers[i] == expectedItemNumber(scene_, n.model[i]),
-                 "a held identifier's number is its list number");
-    }
+    FUZZ_CHECK(settings->ids.size() == count, "a node saves one identifier per reference");
+    for (std::size_t i = 0; i < count; ++i)
+      FUZZ_CHECK(settings->ids[i] == n.model[i], "a node holds the identifiers the renames give");
     if (n.panel && !n.itemInput) {
-      FUZZ_CHECK(n.panel->intValue(CTL_ITEM) == held.numbers[0], "the Item pop-up shows the held number");
-      if (n.bone) FUZZ_CHECK(n.panel->intValue(CTL_BONE) == held.numbers[1], "the Bone pop-up shows the held number");
+      FUZZ_CHECK(n.panel->intValue(CTL_ITEM) == expectedItemNumber(scene_, n.model[0]),
+                 "the Item pop-up shows the held identifier's list number");
+      if (n.bone)
+        FUZZ_CHECK(n.panel->intValue(CTL_BONE) == expectedItemNumber(scene_, n.model[1]),
+                   "the Bone pop-up shows the held identifier's list number");
     }
   }
 

@@ -11,11 +11,14 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "conformance/node_settings.h"
+#include "contract/panel_ids.h"
 #include "fuzz/byte_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
@@ -24,8 +27,6 @@
 #include "fuzz/node_servers.h"
 #include "fuzz/panel_checks.h"
 #include "host/host.h"
-#include "nodes/instance.h"
-#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {
@@ -220,8 +221,7 @@ class Session {
     host::HostNode& node = *target.node;
     switch (in_.choice(5)) {
       case 0: {
-        const ItemId sampled = target.bone ? reinterpret_cast<const BoneInfoInstance*>(node.instance())->bone
-                                           : reinterpret_cast<const ItemInfoInstance*>(node.instance())->item;
+        const ItemId sampled = savedIds(target).back();
         const std::vector<ItemId> used = node.usedItems();
         FUZZ_CHECK(used == (sampled ? std::vector<ItemId>{sampled} : std::vector<ItemId>{}),
                    "use-items lists the sampled item alone");
@@ -379,17 +379,22 @@ class Session {
     }
   }
 
+  // The identifiers the node saves: its item, or a bone node's object and bone.
+  static std::vector<ItemId> savedIds(const Node& target) {
+    const std::optional<conformance::NodeSettings> settings = conformance::nodeSettings(*target.node);
+    FUZZ_CHECK(settings && settings->ids.size() == (target.bone ? 2u : 1u), "a node saves its identifiers");
+    return settings->ids;
+  }
+
   // The numbers a panel shows are recomputed from the node's items when it
-  // opens or gains focus.
+  // opens or gains focus (a connected Item input hides them).
   void checkNumbers(const Node& target) const {
-    if (target.bone) {
-      const auto& r = *reinterpret_cast<const BoneInfoInstance*>(target.node->instance());
-      FUZZ_CHECK(r.objectNumber == expectedItemNumber(scene_, r.object), "the object's number is its list number");
-      FUZZ_CHECK(r.boneNumber == expectedItemNumber(scene_, r.bone), "the bone's number is its list number");
-    } else {
-      const auto& r = *reinterpret_cast<const ItemInfoInstance*>(target.node->instance());
-      FUZZ_CHECK(r.itemListNumber == expectedItemNumber(scene_, r.item), "the item's number is its list number");
-    }
+    const std::vector<ItemId> ids = savedIds(target);
+    if (const auto shown = target.panel->intValue(CTL_ITEM))
+      FUZZ_CHECK(*shown == expectedItemNumber(scene_, ids[0]), "the Item pop-up shows its item's list number");
+    if (!target.bone) return;
+    if (const auto shown = target.panel->intValue(CTL_BONE))
+      FUZZ_CHECK(*shown == expectedItemNumber(scene_, ids[1]), "the Bone pop-up shows the bone's list number");
   }
 
   ByteReader& in_;
