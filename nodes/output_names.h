@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "contract/host_api.h"
@@ -37,26 +38,10 @@ struct InfoOutputDef {
   InfoOutput role;
   const char* name;
   ConnectionType type;
+  bool boneOnly = false;  // "restPos", "restRot", "Owner": not on Item Info
 };
 
-inline constexpr std::array<InfoOutputDef, 15> itemInfoOutputs{{
-    {InfoOutput::Position, port::POSITION, CT_VECTOR},
-    {InfoOutput::Rotation, port::ROTATION, CT_VECTOR},
-    {InfoOutput::Scale, port::SCALE, CT_VECTOR},
-    {InfoOutput::WorldPos, port::WORLD_POS, CT_VECTOR},
-    {InfoOutput::WorldRot, port::WORLD_ROT, CT_VECTOR},
-    {InfoOutput::Right, port::RIGHT, CT_VECTOR},
-    {InfoOutput::Up, port::UP, CT_VECTOR},
-    {InfoOutput::Forward, port::FORWARD, CT_VECTOR},
-    {InfoOutput::WorldRight, port::WORLD_RIGHT, CT_VECTOR},
-    {InfoOutput::WorldUp, port::WORLD_UP, CT_VECTOR},
-    {InfoOutput::WorldForward, port::WORLD_FORWARD, CT_VECTOR},
-    {InfoOutput::PivotPos, port::PIVOT_POS, CT_VECTOR},
-    {InfoOutput::PivotRot, port::PIVOT_ROT, CT_VECTOR},
-    {InfoOutput::Parent, port::PARENT, CT_INTEGER},
-    {InfoOutput::Item, port::ITEM, CT_INTEGER},
-}};
-
+// The Bone Info node's outputs; Item Info has the same without the bone-only rows.
 inline constexpr std::array<InfoOutputDef, 18> boneInfoOutputs{{
     {InfoOutput::Position, port::POSITION, CT_VECTOR},
     {InfoOutput::Rotation, port::ROTATION, CT_VECTOR},
@@ -71,12 +56,23 @@ inline constexpr std::array<InfoOutputDef, 18> boneInfoOutputs{{
     {InfoOutput::WorldForward, port::WORLD_FORWARD, CT_VECTOR},
     {InfoOutput::PivotPos, port::PIVOT_POS, CT_VECTOR},
     {InfoOutput::PivotRot, port::PIVOT_ROT, CT_VECTOR},
-    {InfoOutput::RestPos, port::REST_POS, CT_VECTOR},
-    {InfoOutput::RestRot, port::REST_ROT, CT_VECTOR},
+    {InfoOutput::RestPos, port::REST_POS, CT_VECTOR, true},
+    {InfoOutput::RestRot, port::REST_ROT, CT_VECTOR, true},
     {InfoOutput::Parent, port::PARENT, CT_INTEGER},
-    {InfoOutput::Owner, port::OWNER, CT_INTEGER},
+    {InfoOutput::Owner, port::OWNER, CT_INTEGER, true},
     {InfoOutput::Item, port::ITEM, CT_INTEGER},
 }};
+
+inline constexpr std::size_t BONE_ONLY_INFO_OUTPUTS = 3;
+
+inline constexpr std::array<InfoOutputDef, boneInfoOutputs.size() - BONE_ONLY_INFO_OUTPUTS> itemInfoOutputs = [] {
+  std::array<InfoOutputDef, boneInfoOutputs.size() - BONE_ONLY_INFO_OUTPUTS> rows{};
+  std::size_t n = 0;
+  for (const InfoOutputDef& def : boneInfoOutputs) {
+    if (!def.boneOnly) rows[n++] = def;
+  }
+  return rows;
+}();
 
 template <Family F>
 constexpr const auto& infoOutputsOf() {
