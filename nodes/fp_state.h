@@ -6,13 +6,13 @@
 // arithmetic is SSE; the x87 matters for the C runtime's sine, cosine and arc
 // functions, which use it on 32-bit x86 and round to its precision control.
 //
-// Only the code that computes runs in it: the walks, the world rotation and the
-// angle rounding. Values the host delivers and the module passes on unchanged,
-// and the per-step caches, are served without a guard, because reading MXCSR
-// costs several nanoseconds on some processors, as much as serving a cached
-// output. Writing the control words costs more still, so a guard writes only
-// where the caller's state differs, and puts the caller's words back exactly on
-// leaving.
+// Only the code that computes runs in it: the walks, the world rotation, the
+// angle rounding and a relative time's sum. Values the host delivers and the
+// module passes on unchanged, and the per-step caches, are served without a
+// guard, because reading MXCSR costs several nanoseconds on some processors, as
+// much as serving a cached output. Writing the control words costs more still,
+// so a guard writes only where the caller's state differs, and puts the
+// caller's words back exactly on leaving.
 #pragma once
 
 #include <cstdint>
