@@ -1,5 +1,7 @@
 // The module-wide host service pointers, shared by all instances. Activations
-// write them; everything else only reads them.
+// write them. Only the module's entry points (the functions the host calls)
+// read them, each at its start; everything below an entry point receives the
+// services it uses as arguments.
 #pragma once
 
 #include "contract/host_api.h"

@@ -1,7 +1,6 @@
 #include "items/item_numbering.h"
 
 #include "items/host_list.h"
-#include "items/host_services.h"
 
 namespace kv {
 namespace {
@@ -25,8 +24,7 @@ ItemId entryIn(const ItemInfoService& info, int type, ItemId owner, std::int32_t
 
 }  // namespace
 
-std::int32_t itemNumber(ItemId id) {
-  const ItemInfoService* info = hostServices.itemInfo;
+std::int32_t itemNumber(const ItemInfoService* info, ItemId id) {
   if (id == 0 || info == nullptr) return 0;
   switch (id & ITEM_TYPE_MASK) {
     case OBJECT_BITS:
@@ -42,8 +40,7 @@ std::int32_t itemNumber(ItemId id) {
   }
 }
 
-ItemId itemByNumber(std::int32_t n, ItemId owner) {
-  const ItemInfoService* info = hostServices.itemInfo;
+ItemId itemByNumber(const ItemInfoService* info, std::int32_t n, ItemId owner) {
   if (n == 0 || info == nullptr) return 0;
   std::int32_t count = 1;
   if (owner != 0) return entryIn(*info, IT_BONE, owner, n, count);
@@ -53,7 +50,7 @@ ItemId itemByNumber(std::int32_t n, ItemId owner) {
   return 0;
 }
 
-int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes) {
+int remapItemIds(const ItemInfoService* info, std::span<const ItemRef> refs, const ItemId* changes) {
   int replaced = 0;
   if (changes == nullptr || changes[0] == 0) return replaced;
   for (const ItemRef& ref : refs) {
@@ -61,7 +58,7 @@ int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes) {
     for (const ItemId* pair = changes; pair[0] != 0; pair += 2) {
       if (pair[0] != ref.id) continue;
       ref.id = pair[1];
-      ref.number = itemNumber(ref.id);
+      ref.number = itemNumber(info, ref.id);
       ++replaced;
       break;
     }

@@ -11,10 +11,13 @@
 
 namespace kv {
 
-// 0 for none, for an item not in its list, or without the item-info service.
-std::int32_t itemNumber(ItemId id);
+// `info` may be null: without the item-info service there are no lists, and
+// every list number and every item found by number is 0.
+
+// 0 for none, or for an item not in its list.
+std::int32_t itemNumber(const ItemInfoService* info, ItemId id);
 // owner 0: the n-th entry of the item list; else the n-th bone of `owner`. 0 when none.
-ItemId itemByNumber(std::int32_t n, ItemId owner);
+ItemId itemByNumber(const ItemInfoService* info, std::int32_t n, ItemId owner);
 
 // A stored reference: an identifier with its list number beside it.
 struct ItemRef {
@@ -24,6 +27,6 @@ struct ItemRef {
 
 // Replaces each reference the change list names (pairs of old, new, ended by
 // old = 0) and renumbers it; returns how many references it replaced.
-int remapItemIds(std::span<const ItemRef> refs, const ItemId* changes);
+int remapItemIds(const ItemInfoService* info, std::span<const ItemRef> refs, const ItemId* changes);
 
 }  // namespace kv

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <thread>
 
-#include "items/host_services.h"
 #include "items/item_numbering.h"
 #include "math/kernel.h"
 #include "math/world_rotation.h"
@@ -142,15 +141,11 @@ const void* produce(R& record, InfoOutput role, const Sample& s, Vec3& buffer) n
       inDefaultFpState([&] { roundAngles(buffer, true); });
       return &buffer;
     case RestPos:
-      if (const BoneInfoService* bones = hostServices.boneInfo; bones && isBone(s.item)) {
-        bones->restParam(s.item, PARAM_POSITION, buffer.data());
-      }
+      if (s.bones != nullptr && isBone(s.item)) s.bones->restParam(s.item, PARAM_POSITION, buffer.data());
       return &buffer;
     case RestRot:
       if constexpr (R::family == Family::Bone) {
-        if (const BoneInfoService* bones = hostServices.boneInfo; bones && isBone(s.item)) {
-          return &cachedRestRot(record, *bones, s.item);
-        }
+        if (s.bones != nullptr && isBone(s.item)) return &cachedRestRot(record, *s.bones, s.item);
       }
       return &buffer;
     case Parent:
@@ -172,14 +167,15 @@ template <InstanceRecord R>
 void evaluateInfo(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   Vec3 buffer{};
   const void* delivered = &buffer;
+  const HostServices& host = hostServices;
   R* record = reinterpret_cast<R*>(instance);
   Sample sample;
-  if (startEvaluation<R>(record, access, sample)) {
+  if (startEvaluation<R>(host, record, access, sample)) {
     if (const int index = outputIndex(*record, output); index >= 0) {
       delivered = produce(*record, infoOutputsOf<R::family>()[index].role, sample, buffer);
     }
   }
-  deliverValue(value, delivered);
+  deliverValue(host, value, delivered);
 }
 
 template void evaluateInfo<ItemInfoInstance>(Instance, NodalAccess, OutputHandle, ValueHandle) noexcept;

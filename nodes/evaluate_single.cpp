@@ -20,27 +20,29 @@ Vec3 paramAt(const Sample& sample, int code) noexcept {
 
 // Kinds with one vector output and three component outputs.
 template <InstanceRecord R, class Quantity>
-void evaluateVectorKind(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value,
-                        Quantity quantity) noexcept {
+void evaluateVectorKind(const HostServices& host, Instance instance, NodalAccess access, OutputHandle output,
+                        ValueHandle value, Quantity quantity) noexcept {
   Vec3 result{};
   const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
-  if (startEvaluation(record, access, sample)) selectComponent(output, record->outputs, quantity(sample), result);
-  deliverValue(value, &result);
+  if (startEvaluation(host, record, access, sample)) {
+    selectComponent(output, record->outputs, quantity(sample), result);
+  }
+  deliverValue(host, value, &result);
 }
 
 using Mat3Chain = void (*)(Mat3&, const ItemInfoService&, ItemId, double);
 
 // Kinds with three vector outputs, the rows of one matrix.
 template <InstanceRecord R>
-void evaluateRowsKind(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value,
-                      Mat3Chain chain) noexcept {
+void evaluateRowsKind(const HostServices& host, Instance instance, NodalAccess access, OutputHandle output,
+                      ValueHandle value, Mat3Chain chain) noexcept {
   const Vec3 zeros{};
   const void* delivered = &zeros;
   Mat3 matrix;
   const R* record = reinterpret_cast<const R*>(instance);
   Sample sample;
-  if (startEvaluation(record, access, sample)) {
+  if (startEvaluation(host, record, access, sample)) {
     inDefaultFpState([&] { chain(matrix, *sample.info, sample.item, sample.time); });
     for (int row = 0; row < 3; ++row) {
       if (output == record->outputs[row]) {
@@ -49,19 +51,20 @@ void evaluateRowsKind(Instance instance, NodalAccess access, OutputHandle output
       }
     }
   }
-  deliverValue(value, delivered);
+  deliverValue(host, value, delivered);
 }
 
 }  // namespace
 
 template <InstanceRecord R>
 void evaluatePosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) { return paramAt(s, PARAM_POSITION); });
+  evaluateVectorKind<R>(hostServices, instance, access, output, value,
+                        [](const Sample& s) { return paramAt(s, PARAM_POSITION); });
 }
 
 template <InstanceRecord R>
 void evaluateRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
     Vec3 rotation = paramAt(s, PARAM_ROTATION);
     inDefaultFpState([&] { roundAngles(rotation, false); });
     return rotation;
@@ -70,12 +73,13 @@ void evaluateRotation(Instance instance, NodalAccess access, OutputHandle output
 
 template <InstanceRecord R>
 void evaluateScale(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) { return paramAt(s, PARAM_SCALING); });
+  evaluateVectorKind<R>(hostServices, instance, access, output, value,
+                        [](const Sample& s) { return paramAt(s, PARAM_SCALING); });
 }
 
 template <InstanceRecord R>
 void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
     Mat4 world;
     inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     return Vec3{world.at(3, 0), world.at(3, 1), world.at(3, 2)};
@@ -84,7 +88,7 @@ void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle o
 
 template <InstanceRecord R>
 void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
     Mat3 orientation;
     Vec3 rotation;
     inDefaultFpState([&] {
@@ -97,12 +101,12 @@ void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle o
 
 template <InstanceRecord R>
 void evaluateAxesRows(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateRowsKind<R>(instance, access, output, value, axesChain);
+  evaluateRowsKind<R>(hostServices, instance, access, output, value, axesChain);
 }
 
 template <InstanceRecord R>
 void evaluateOrientationRows(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateRowsKind<R>(instance, access, output, value, orientationChain);
+  evaluateRowsKind<R>(hostServices, instance, access, output, value, orientationChain);
 }
 
 #define KV_INSTANTIATE(fn)                                                                       \

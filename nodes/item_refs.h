@@ -20,8 +20,8 @@ inline std::array<ItemRef, 2> itemRefs(BoneInfoInstance& r) {
 
 // Numbers each stored identifier afresh from the scene as it is now.
 template <InstanceRecord R>
-void renumberItems(R& r) noexcept {
-  for (const ItemRef& ref : itemRefs(r)) ref.number = itemNumber(ref.id);
+void renumberItems(const ItemInfoService* info, R& r) noexcept {
+  for (const ItemRef& ref : itemRefs(r)) ref.number = itemNumber(info, ref.id);
 }
 
 }  // namespace kv

@@ -30,33 +30,29 @@ R* allocateRecord() noexcept {
 
 // Colour, option and the two inputs, in the order the host expects them.
 template <InstanceRecord R>
-void setUpNode(R& r, NodeHandle node) noexcept {
+void setUpNode(const HostServices& host, R& r, NodeHandle node) noexcept {
   r.node = node;
-  if (const NodeFuncs* funcs = hostServices.nodeFuncs) {
+  if (const NodeFuncs* funcs = host.nodeFuncs) {
     funcs->setNodeColor(node, NODE_COLOR);
     funcs->setNodeOption(node, NODE_OPTION);
   }
-  if (const NodeInputFuncs* inputs = hostServices.inputFuncs) {
+  if (const NodeInputFuncs* inputs = host.inputFuncs) {
     r.timeInput = inputs->create(node, CT_SCALAR, port::TIME, inputEvent<R>);
     r.itemInput = inputs->create(node, CT_INTEGER, port::ITEM, inputEvent<R>);
   }
 }
 
-template <InstanceRecord R>
-void createOutput(R& r, int& next, int type, const char* name) noexcept {
-  r.outputs[next++] = hostServices.outputFuncs->create(r.node, type, name);
-}
-
-// Runs `fill` on a fresh record set up for `node`; null and "err" when memory runs out.
+// Runs `fill` with the output functions on a fresh record set up for `node`;
+// null and "err" when memory runs out.
 template <InstanceRecord R, class Fill>
-Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
+Instance makeInstance(const HostServices& host, NodeHandle node, const char** error, Fill fill) noexcept {
   R* r = allocateRecord<R>();
   if (r == nullptr) {
     if (error) *error = "err";
     return nullptr;
   }
-  setUpNode(*r, node);
-  if (hostServices.outputFuncs) fill(*r);
+  setUpNode(host, *r, node);
+  if (const NodeOutputFuncs* outputs = host.outputFuncs) fill(*r, *outputs);
   return reinterpret_cast<Instance>(r);
 }
 
@@ -64,21 +60,22 @@ Instance makeInstance(NodeHandle node, const char** error, Fill fill) noexcept {
 
 template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
-  return makeInstance<R>(node, error, [](R& r) {
+  return makeInstance<R>(hostServices, node, error, [](R& r, const NodeOutputFuncs& outputs) {
     int next = 0;
-    for (const InfoOutputDef& def : infoOutputsOf<R::family>()) createOutput(r, next, def.type, def.name);
+    for (const InfoOutputDef& def : infoOutputsOf<R::family>())
+      r.outputs[next++] = outputs.create(r.node, def.type, def.name);
   });
 }
 
 template <InstanceRecord R>
 Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
   const auto kind = static_cast<NodeKind>(reinterpret_cast<std::intptr_t>(priv));
-  return makeInstance<R>(node, error, [kind](R& r) {
+  return makeInstance<R>(hostServices, node, error, [kind](R& r, const NodeOutputFuncs& outputs) {
     if (kind <= NK_INFO || kind > NK_MX) return;
     int next = 0;
     for (const PortDef& def : kindOutputs[kind]) {
       if (def.name == nullptr) break;
-      createOutput(r, next, def.type, def.name);
+      r.outputs[next++] = outputs.create(r.node, def.type, def.name);
     }
   });
 }
@@ -87,7 +84,9 @@ template <InstanceRecord R>
 void destroyInstance(Instance instance) noexcept {
   if (instance == nullptr) return;
   R* r = reinterpret_cast<R*>(instance);
-  if (r->panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->destroy(r->panel);
+  if (const PanelFuncs* panels = hostServices.panelFuncs; panels != nullptr && r->panel != nullptr) {
+    panels->destroy(r->panel);
+  }
   r->~R();
   ::operator delete(r, RECORD_ALIGNMENT);
 }
@@ -122,7 +121,7 @@ void changeIds(Instance instance, const ItemId* changes) noexcept {
   const auto refs = itemRefs(r);
   const PanelFuncs* panels = hostServices.panelFuncs;
   // The open panel reads its values again once for every replaced reference.
-  for (int replaced = remapItemIds(refs, changes); replaced > 0; --replaced) {
+  for (int replaced = remapItemIds(hostServices.itemInfo, refs, changes); replaced > 0; --replaced) {
     if (r.panel != nullptr && panels != nullptr) panels->refresh(r.panel);
   }
 }
@@ -138,7 +137,9 @@ const char* newTime(Instance instance, int, double time) noexcept {
 template <InstanceRecord R>
 int inputEvent(Instance instance, InputHandle, int) noexcept {
   const R& r = record<R>(instance);
-  if (r.panel != nullptr && hostServices.panelFuncs != nullptr) hostServices.panelFuncs->refresh(r.panel);
+  if (const PanelFuncs* panels = hostServices.panelFuncs; panels != nullptr && r.panel != nullptr) {
+    panels->refresh(r.panel);
+  }
   return 1;
 }
 

@@ -2,28 +2,28 @@
 
 #include <cstdint>
 
-#include "items/host_services.h"
 #include "nodes/fp_state.h"
 
 namespace kv {
 
 template <InstanceRecord R>
-void samplingTime(NodalAccess access, const R& instance, double& time) noexcept {
+void samplingTime(const NodeInputFuncs& inputs, NodalAccess access, const R& instance, double& time) noexcept {
   if (instance.timeMode == TM_CUR) {
     time = instance.currentTime;
     return;
   }
   double taken = instance.panelTime;
-  const NodeInputFuncs* inputs = hostServices.inputFuncs;
-  if (inputs && inputs->isConnected(instance.timeInput)) {
+  if (inputs.isConnected(instance.timeInput)) {
     taken = 0.0;  // what the input delivers if the host writes nothing
-    inputs->evaluate(instance.timeInput, access, &taken);
+    inputs.evaluate(instance.timeInput, access, &taken);
   }
   time = instance.timeMode == TM_REL ? sumInDefaultFpState(instance.currentTime, taken) : taken;
 }
 
-template void samplingTime<ItemInfoInstance>(NodalAccess, const ItemInfoInstance&, double&) noexcept;
-template void samplingTime<BoneInfoInstance>(NodalAccess, const BoneInfoInstance&, double&) noexcept;
+template void samplingTime<ItemInfoInstance>(const NodeInputFuncs&, NodalAccess, const ItemInfoInstance&,
+                                             double&) noexcept;
+template void samplingTime<BoneInfoInstance>(const NodeInputFuncs&, NodalAccess, const BoneInfoInstance&,
+                                             double&) noexcept;
 
 ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept {
   if (!inputs.isConnected(itemInput)) return selected;

@@ -14,7 +14,7 @@ namespace kv {
 // 32-bit x86 that would pass through the x87 registers in the caller's
 // precision, which qemu, unlike the processor, rounds loads to.
 template <InstanceRecord R>
-void samplingTime(NodalAccess access, const R& instance, double& time) noexcept;
+void samplingTime(const NodeInputFuncs& inputs, NodalAccess access, const R& instance, double& time) noexcept;
 
 // The Item input's value when something is connected (0 included), else `selected`.
 ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept;

@@ -8,6 +8,8 @@
 namespace kv {
 
 // A bone is only ever looked up among its owner's bones: without an owner there is none.
-inline ItemId boneByNumber(std::int32_t n, ItemId owner) noexcept { return owner != 0 ? itemByNumber(n, owner) : 0; }
+inline ItemId boneByNumber(const ItemInfoService* info, std::int32_t n, ItemId owner) noexcept {
+  return owner != 0 ? itemByNumber(info, n, owner) : 0;
+}
 
 }  // namespace kv

@@ -13,9 +13,9 @@ void formatIdHex(ItemId id, std::span<char, 9> out) noexcept {
   out[8] = '\0';
 }
 
-void selectItemCommand(ItemId id) noexcept {
+void selectItemCommand(GlobalLookup lookup, ItemId id) noexcept {
   // The service is the command function itself.
-  const auto command = reinterpret_cast<CommandFunc>(lookUpService(COMMAND_SERVICE));
+  const auto command = reinterpret_cast<CommandFunc>(lookUpService(lookup, COMMAND_SERVICE));
   if (command == nullptr) return;
   constexpr std::string_view verb = "SelectItem ";
   char text[verb.size() + 9];

@@ -10,7 +10,8 @@ namespace kv {
 // Eight upper-case hexadecimal digits, most significant first, and a terminating zero.
 void formatIdHex(ItemId id, std::span<char, 9> out) noexcept;
 
-// Runs "SelectItem XXXXXXXX"; does nothing without the host's command interface.
-void selectItemCommand(ItemId id) noexcept;
+// Runs "SelectItem XXXXXXXX" through the command interface `lookup` finds;
+// does nothing without one.
+void selectItemCommand(GlobalLookup lookup, ItemId id) noexcept;
 
 }  // namespace kv

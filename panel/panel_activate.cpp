@@ -1,8 +1,8 @@
 #include "panel/panel_activate.h"
 
+#include "contract/panel_ids.h"
 #include "items/host_services.h"
 #include "nodes/item_refs.h"
-#include "contract/panel_ids.h"
 #include "panel/panel_tables.h"
 #include "panel/panel_values.h"
 
@@ -32,7 +32,7 @@ struct PanelVariant<BoneInfoInstance> {
 
 // A new panel viewing `r`, or null when the host cannot make one.
 template <InstanceRecord R>
-PanelHandle createPanel(const PanelFuncs& funcs, R& r) noexcept {
+PanelHandle createPanel(const PanelFuncs& funcs, const ItemInfoService& itemInfo, R& r) noexcept {
   using Variant = PanelVariant<R>;
   PanelHandle panel = funcs.create(PANEL_TYPE_VIEW, Variant::controls);
   if (panel == nullptr) return nullptr;
@@ -40,7 +40,7 @@ PanelHandle createPanel(const PanelFuncs& funcs, R& r) noexcept {
   funcs.hint(panel, 0, Variant::hints);
   funcs.viewInstance(panel, instanceOf(r));
   // What the pop-ups' count and name functions receive.
-  funcs.setData(panel, CTL_ITEM, const_cast<ItemInfoService*>(hostServices.itemInfo));
+  funcs.setData(panel, CTL_ITEM, const_cast<ItemInfoService*>(&itemInfo));
   if constexpr (R::family == Family::Bone) funcs.setData(panel, CTL_BONE, &r.object);
   // How the notify and button functions, called with the panel alone, find the instance.
   funcs.setData(panel, PANEL_INSTANCE_DATA, &r);
@@ -61,13 +61,14 @@ int activatePanel(int version, GlobalLookup global, void* local) noexcept {
   record->panel = nullptr;
   record->reserved08[0] = record->reserved08[1] = nullptr;
   R* r = reinterpret_cast<R*>(record->instance);
-  if (hostServices.itemInfo == nullptr || r == nullptr) return AFUNC_OK;
+  const ItemInfoService* itemInfo = hostServices.itemInfo;
+  if (itemInfo == nullptr || r == nullptr) return AFUNC_OK;
 
-  renumberItems(*r);
+  renumberItems(itemInfo, *r);
   if (r->panel != nullptr) {
     funcs->refresh(r->panel);
   } else {
-    r->panel = createPanel(*funcs, *r);
+    r->panel = createPanel(*funcs, *itemInfo, *r);
   }
   record->panel = r->panel;
   return AFUNC_OK;

@@ -1,7 +1,7 @@
 #include "panel/panel_tables.h"
 
-#include "panel/buttons.h"
 #include "contract/panel_ids.h"
+#include "panel/buttons.h"
 #include "panel/panel_values.h"
 #include "panel/popups.h"
 

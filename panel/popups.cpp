@@ -84,7 +84,9 @@ const ItemInfoService* itemInfoOf(void* userData) noexcept { return static_cast<
 ItemId ownerOf(void* userData) noexcept { return userData != nullptr ? *static_cast<const ItemId*>(userData) : 0; }
 
 // Bones of no object: nothing to list.
-PopupList boneList(ItemId owner) noexcept { return {owner != 0 ? hostServices.itemInfo : nullptr, BONE_LIST, owner}; }
+PopupList boneList(const ItemInfoService* info, ItemId owner) noexcept {
+  return {owner != 0 ? info : nullptr, BONE_LIST, owner};
+}
 
 }  // namespace
 
@@ -103,22 +105,24 @@ int itemListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemI
 
 int objectListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemInfo), OBJECT_LIST, 0}); }
 
-int boneListCount(void* owner) noexcept { return entryCount(boneList(ownerOf(owner))); }
+int boneListCount(void* owner) noexcept { return entryCount(boneList(hostServices.itemInfo, ownerOf(owner))); }
 
 const char* itemListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(), index, itemEntryText);
+  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+                   itemEntryText);
 }
 
 const char* objectListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(), index, objectEntryText);
+  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+                   objectEntryText);
 }
 
 const char* boneListName(void* owner, int index) noexcept {
   if (index == 0) return "(none)";
-  const InterfaceInfo* ui = interfaceInfo();
-  return entryText(boneList(ownerOf(owner)), ui, index, boneEntryText);
+  const HostServices& host = hostServices;
+  return entryText(boneList(host.itemInfo, ownerOf(owner)), interfaceInfo(host.globalLookup), index, boneEntryText);
 }
 
 }  // namespace kv

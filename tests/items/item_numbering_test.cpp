@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "host/host.h"
-#include "items/host_services.h"
 
 namespace kv::host {
 namespace {
@@ -13,8 +12,7 @@ class Numbering : public ::testing::Test {
  protected:
   Scene scene;
   ServiceHost host{scene};
-  void SetUp() override { ASSERT_EQ(acquireHostServices(ServiceHost::lookup()), AFUNC_OK); }
-  void TearDown() override { kv::hostServices = {}; }
+  const ItemInfoService* info = &itemInfoTable();
 };
 
 TEST_F(Numbering, ObjectsThenLightsThenCamerasWithOneRunningCount) {
@@ -24,27 +22,27 @@ TEST_F(Numbering, ObjectsThenLightsThenCamerasWithOneRunningCount) {
   scene.addBone(a, "bone");  // bones are not in the item list
   const ItemId expected[] = {a, b, c, l1, l2, k};
   for (int n = 1; n <= 6; ++n) {
-    EXPECT_EQ(itemNumber(expected[n - 1]), n);
-    EXPECT_EQ(itemByNumber(n, 0), expected[n - 1]);
+    EXPECT_EQ(itemNumber(info, expected[n - 1]), n);
+    EXPECT_EQ(itemByNumber(info, n, 0), expected[n - 1]);
   }
-  EXPECT_EQ(itemByNumber(7, 0), 0u);
-  EXPECT_EQ(itemByNumber(-1, 0), 0u);
-  EXPECT_EQ(itemByNumber(0, 0), 0u);
-  EXPECT_EQ(itemNumber(0), 0);
-  EXPECT_EQ(itemNumber(0x50000001), 0);  // no such item type
+  EXPECT_EQ(itemByNumber(info, 7, 0), 0u);
+  EXPECT_EQ(itemByNumber(info, -1, 0), 0u);
+  EXPECT_EQ(itemByNumber(info, 0, 0), 0u);
+  EXPECT_EQ(itemNumber(info, 0), 0);
+  EXPECT_EQ(itemNumber(info, 0x50000001), 0);  // no such item type
   scene.remove(l2);
-  EXPECT_EQ(itemNumber(l2), 0);
-  EXPECT_EQ(itemNumber(k), 5);
+  EXPECT_EQ(itemNumber(info, l2), 0);
+  EXPECT_EQ(itemNumber(info, k), 5);
   scene.insertBefore(c, a);
-  EXPECT_EQ(itemNumber(a), 2);
+  EXPECT_EQ(itemNumber(info, a), 2);
 }
 
 TEST_F(Numbering, WithoutObjectsTheFirstLightIsNumberOne) {
   const ItemId l = scene.addLight("L");
   const ItemId k = scene.addCamera("K");
-  EXPECT_EQ(itemNumber(l), 1);
-  EXPECT_EQ(itemNumber(k), 2);
-  EXPECT_EQ(itemByNumber(2, 0), k);
+  EXPECT_EQ(itemNumber(info, l), 1);
+  EXPECT_EQ(itemNumber(info, k), 2);
+  EXPECT_EQ(itemByNumber(info, 2, 0), k);
 }
 
 TEST_F(Numbering, BonesAreNumberedAmongTheirOwnersBones) {
@@ -53,18 +51,17 @@ TEST_F(Numbering, BonesAreNumberedAmongTheirOwnersBones) {
   scene.addBone(b, "b1");
   scene.addBone(b, "b2");
   const ItemId a2 = scene.addBone(a, "a2");
-  EXPECT_EQ(itemNumber(a1), 1);
-  EXPECT_EQ(itemNumber(a2), 2);
-  EXPECT_EQ(itemByNumber(2, a), a2);
-  EXPECT_EQ(itemByNumber(3, a), 0u);
-  EXPECT_EQ(itemByNumber(0, a), 0u);
+  EXPECT_EQ(itemNumber(info, a1), 1);
+  EXPECT_EQ(itemNumber(info, a2), 2);
+  EXPECT_EQ(itemByNumber(info, 2, a), a2);
+  EXPECT_EQ(itemByNumber(info, 3, a), 0u);
+  EXPECT_EQ(itemByNumber(info, 0, a), 0u);
 }
 
 TEST_F(Numbering, WithoutTheItemInfoServiceThereIsNoList) {
   const ItemId a = scene.addObject("A");
-  kv::hostServices.itemInfo = nullptr;
-  EXPECT_EQ(itemNumber(a), 0);
-  EXPECT_EQ(itemByNumber(1, 0), 0u);
+  EXPECT_EQ(itemNumber(nullptr, a), 0);
+  EXPECT_EQ(itemByNumber(nullptr, 1, 0), 0u);
 }
 
 TEST_F(Numbering, RemapReplacesOnlyListedReferencesAndCountsThem) {
@@ -73,22 +70,22 @@ TEST_F(Numbering, RemapReplacesOnlyListedReferencesAndCountsThem) {
   std::int32_t numbers[2] = {-5, -5};
   const ItemRef refs[] = {{ids[0], numbers[0]}, {ids[1], numbers[1]}};
   const ItemId changes[] = {a, b, 0, 0};
-  EXPECT_EQ(remapItemIds(refs, changes), 1);
+  EXPECT_EQ(remapItemIds(info, refs, changes), 1);
   EXPECT_EQ(ids[0], b);
   EXPECT_EQ(numbers[0], 2);
   EXPECT_EQ(ids[1], c);
   EXPECT_EQ(numbers[1], -5);
 
   const ItemId both[] = {b, c, c, 0, 0, 0};
-  EXPECT_EQ(remapItemIds(refs, both), 2);
+  EXPECT_EQ(remapItemIds(info, refs, both), 2);
   EXPECT_EQ(ids[0], c);  // matched on its own old value only, not chained
   EXPECT_EQ(numbers[0], 3);
   EXPECT_EQ(ids[1], 0u);
   EXPECT_EQ(numbers[1], 0);
 
   const ItemId empty[] = {0, 0};
-  EXPECT_EQ(remapItemIds(refs, empty), 0);
-  EXPECT_EQ(remapItemIds(refs, nullptr), 0);
+  EXPECT_EQ(remapItemIds(info, refs, empty), 0);
+  EXPECT_EQ(remapItemIds(info, refs, nullptr), 0);
   EXPECT_EQ(ids[0], c);
 }
 
