@@ -62,8 +62,9 @@ template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
   return makeInstance<R>(hostServices, node, error, [](R& r, const NodeOutputFuncs& outputs) {
     int next = 0;
-    for (const InfoOutputDef& def : infoOutputsOf<R::family>())
+    for (const InfoOutputDef& def : infoOutputsOf<R::family>()) {
       r.outputs[next++] = outputs.create(r.node, def.type, def.name);
+    }
   });
 }
 
