@@ -205,6 +205,9 @@ using InstanceUpdateFunc = int (*)(const char* className, Instance instance);
 // read during the call; on the interface thread. The result is not used.
 constexpr const char* COMMAND_SERVICE = "LW Command Interface";
 using CommandFunc = int (*)(const char* command);
+// The command that makes one item the host's selection: this text followed by
+// the item's identifier as eight upper-case hexadecimal digits.
+constexpr char SELECT_ITEM_COMMAND[] = "SelectItem ";
 
 // The panel service. The host calls get and set back on the interface thread,
 // with the instance that view-instance gave.

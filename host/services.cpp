@@ -207,10 +207,10 @@ HostPanel* ServiceHost::createPanel(int type, const PanelControl* controls) {
 int ServiceHost::runCommand(const char* command) {
   if (!command) return 0;
   calls_.record([&] { return std::string("command ") + command; });
-  static constexpr char SELECT_ITEM[] = "SelectItem ";
+  constexpr std::size_t verbLength = sizeof SELECT_ITEM_COMMAND - 1;
   ItemId id = 0;
-  if (std::strncmp(command, SELECT_ITEM, sizeof SELECT_ITEM - 1) != 0 ||
-      !parseHexId(command + sizeof SELECT_ITEM - 1, id) || !scene_.contains(id)) {
+  if (std::strncmp(command, SELECT_ITEM_COMMAND, verbLength) != 0 || !parseHexId(command + verbLength, id) ||
+      !scene_.contains(id)) {
     return 0;
   }
   scene_.select({id});

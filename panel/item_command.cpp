@@ -17,7 +17,7 @@ void selectItemCommand(GlobalLookup lookup, ItemId id) noexcept {
   // The service is the command function itself.
   const auto command = reinterpret_cast<CommandFunc>(lookUpService(lookup, COMMAND_SERVICE));
   if (command == nullptr) return;
-  constexpr std::string_view verb = "SelectItem ";
+  constexpr std::string_view verb = SELECT_ITEM_COMMAND;
   char text[verb.size() + 9];
   std::ranges::copy(verb, text);
   formatIdHex(id, std::span<char, 9>(text + verb.size(), 9));
