@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "conformance/group_run.h"
 #include "conformance/groups.h"
 #include "conformance/node_settings.h"
 #include "conformance/random_scene.h"
@@ -56,17 +57,10 @@ std::vector<ItemId> remapped(std::vector<ItemId> ids, const std::vector<std::pai
   return ids;
 }
 
-class LifecycleRun {
+class LifecycleRun : GroupRun {
  public:
   explicit LifecycleRun(ValidateContext& context)
-      : context_(context),
-        random_(context.random("lifecycle")),
-        draw_(random_),
-        servers_(nodeServers(*context.module)) {
-    buildRandomScene(scene_, draw_, 6);
-    items_ = sceneItems(scene_);
-    host_.calls().setEnabled(false);
-  }
+      : GroupRun(context, "lifecycle", 6), servers_(nodeServers(*context.module)) {}
 
   void run() {
     const std::size_t steps = 4000 * static_cast<std::size_t>(context_.scale());
@@ -253,14 +247,8 @@ class LifecycleRun {
     evaluations_.report(r, "lifecycle: evaluation in any order", "one value from every evaluation", "evaluation");
   }
 
-  ValidateContext& context_;
-  std::mt19937_64 random_;
-  Draw draw_;
   std::vector<std::string> servers_;
-  host::Scene scene_;
-  std::vector<ItemId> items_;
   std::vector<ItemId> removed_;
-  host::ServiceHost host_{scene_};
   std::vector<LiveNode> live_;
   std::size_t step_ = 0;
   Tally creates_, panels_, panelOpens_, copies_, times_, settings_, evaluations_;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance/group_run.h"
 #include "conformance/groups.h"
 #include "conformance/node_settings.h"
 #include "conformance/random_scene.h"
@@ -33,14 +34,9 @@ ItemId itemAtNumber(const host::Scene& scene, std::int32_t n, ItemId owner) {
 
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-class ParametersRun {
+class ParametersRun : GroupRun {
  public:
-  explicit ParametersRun(ValidateContext& context)
-      : context_(context), random_(context.random("parameters")), draw_(random_) {
-    buildRandomScene(scene_, draw_, 6);
-    items_ = sceneItems(scene_);
-    host_.calls().setEnabled(false);
-  }
+  explicit ParametersRun(ValidateContext& context) : GroupRun(context, "parameters", 6) {}
 
   void run() {
     const int steps = 400 * context_.scale();
@@ -208,12 +204,6 @@ class ParametersRun {
     });
   }
 
-  ValidateContext& context_;
-  std::mt19937_64 random_;
-  Draw draw_;
-  host::Scene scene_;
-  std::vector<ItemId> items_;
-  host::ServiceHost host_{scene_};
   int step_ = 0;
   Tally panels_, sets_, model_, shown_;
 };

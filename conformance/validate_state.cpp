@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance/group_run.h"
 #include "conformance/groups.h"
 #include "conformance/node_settings.h"
 #include "conformance/random_scene.h"
@@ -30,13 +31,9 @@ NodeSettings expectedAfterLoad(NodeSettings before, const host::SavedState& stor
   return before;
 }
 
-class StateRun {
+class StateRun : GroupRun {
  public:
-  explicit StateRun(ValidateContext& context) : context_(context), random_(context.random("state")), draw_(random_) {
-    buildRandomScene(scene_, draw_, 5);
-    items_ = sceneItems(scene_);
-    host_.calls().setEnabled(false);
-  }
+  explicit StateRun(ValidateContext& context) : GroupRun(context, "state", 5) {}
 
   void run() {
     const int rounds = 25 * context_.scale();
@@ -161,12 +158,6 @@ class StateRun {
     });
   }
 
-  ValidateContext& context_;
-  std::mt19937_64 random_;
-  Draw draw_;
-  host::Scene scene_;
-  std::vector<ItemId> items_;
-  host::ServiceHost host_{scene_};
   Tally nodes_, results_, roundTrips_, hostile_;
 };
 

@@ -22,9 +22,9 @@
 #include "conformance/node_settings.h"
 #include "contract/panel_ids.h"
 #include "fuzz/byte_reader.h"
+#include "fuzz/entry_points.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
-#include "fuzz/loaded_module.h"
 #include "fuzz/node_servers.h"
 #include "host/host.h"
 
@@ -243,15 +243,8 @@ class Session {
 }  // namespace
 }  // namespace kv::fuzz
 
-// Loads the module before fuzzing starts, so that its code is counted from the first input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  kv::fuzz::module();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return kv::fuzz::loadModuleBeforeFuzzing(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  kv::fuzz::ByteReader in(data, size);
-  kv::fuzz::Session session(in);
-  session.run();
-  return 0;
+  return kv::fuzz::runSession<kv::fuzz::Session>(data, size);
 }

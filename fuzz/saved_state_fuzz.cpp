@@ -13,13 +13,14 @@
 #include <variant>
 #include <vector>
 
+#include "contract/panel_ids.h"
 #include "fuzz/byte_reader.h"
+#include "fuzz/entry_points.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scene.h"
 #include "fuzz/fuzz_values.h"
 #include "fuzz/panel_checks.h"
 #include "host/host.h"
-#include "contract/panel_ids.h"
 
 namespace kv::fuzz {
 namespace {
@@ -28,12 +29,11 @@ using host::SavedState;
 using host::StoredBlock;
 using host::StoredValue;
 
-// The scene and the module are made once. The host's services are made per
-// input, since the host keeps every panel the module creates until it ends.
+// The scene is made once. The host's services are made per input, since the
+// host keeps every panel the module creates until it ends.
 struct Fixture {
   host::Scene scene;
   std::vector<ItemId> items = buildFuzzScene(scene);
-  host::LoadedModule module{KV_MODULE_PATH};
 };
 
 Fixture& fixture() {
@@ -144,15 +144,14 @@ void checkPanel(host::HostNode& node, const SavedState& saved, bool bone) {
 
 void checkFamily(host::ServiceHost& services, const char* server, bool bone, const SavedState& stored, int frame,
                  double time) {
-  Fixture& f = fixture();
-  host::HostNode first(services, f.module, server);
+  host::HostNode first(services, module(), server);
   FUZZ_CHECK(first.load(stored) == nullptr, "load reports success");
   SavedState saved;
   FUZZ_CHECK(first.save(saved) == nullptr, "save reports success");
   FUZZ_CHECK(host::sameState(saved, expectedResave(stored, bone ? 2 : 1)),
              "the node saves the settings the blocks gave");
 
-  host::HostNode second(services, f.module, server);
+  host::HostNode second(services, module(), server);
   second.load(saved);
   SavedState again;
   second.save(again);
@@ -165,11 +164,7 @@ void checkFamily(host::ServiceHost& services, const char* server, bool bone, con
 }  // namespace
 }  // namespace kv::fuzz
 
-// Loads the module before fuzzing starts, so that its code is counted from the first input.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  kv::fuzz::fixture();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return kv::fuzz::loadModuleBeforeFuzzing(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kv::fuzz;

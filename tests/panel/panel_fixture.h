@@ -1,6 +1,5 @@
-// A scene, its host and the loaded module, shared by the panel and saved-state
-// tests. The scene's item list: A 1, B 2, C 3, L1 4, L2 5, K 6; bones A1, A2
-// of A and B1 of B.
+// The listed scene and its host for each panel test; the module is loaded once
+// for them all.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "contract/panel_ids.h"
 #include "host/host.h"
 #include "nodes/instance.h"
-#include "contract/panel_ids.h"
+#include "nodes/listed_scene.h"
 
 namespace kv::test {
 
@@ -32,18 +32,8 @@ inline std::string hex8(std::uint32_t id) {
   return text;
 }
 
-class PanelFixture : public ::testing::Test {
+class PanelFixture : public ::testing::Test, protected ListedScene {
  protected:
-  host::Scene scene;
-  ItemId A = scene.addObject("A");
-  ItemId B = scene.addObject("B");
-  ItemId C = scene.addObject("C");
-  ItemId L1 = scene.addLight("L1");
-  ItemId L2 = scene.addLight("L2");
-  ItemId K = scene.addCamera("K");
-  ItemId A1 = scene.addBone(A, "A1");
-  ItemId A2 = scene.addBone(A, "A2");
-  ItemId B1 = scene.addBone(B, "B1");
   host::ServiceHost host{scene};
 
   std::unique_ptr<host::HostNode> node(const char* server, host::NodeOptions options = {}) {

@@ -1,23 +1,51 @@
 // Saving and loading a node's settings through the host's state tables.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "panel_fixture.h"
+#include "host/host.h"
+#include "listed_scene.h"
+#include "nodes/instance.h"
 
 namespace kv::test {
 namespace {
 
+using host::HostNode;
 using host::SavedState;
 using host::StoredValue;
 
 constexpr std::uint32_t IDS = blockId("IIDS");
 constexpr std::uint32_t TIME = blockId("ITIM");
 constexpr std::uint32_t MODE = blockId("IMOD");
+constexpr const char* ITEM = "KvI_ITEMP";
+constexpr const char* BONE = "KvI_BONEP";
 
-class PersistenceTest : public PanelFixture {};
+// Each test loads the module afresh, so the service pointers one test leaves in
+// it (dropItemInfo clears the item-info one) never reach another.
+class PersistenceTest : public ::testing::Test, protected ListedScene {
+ protected:
+  host::ServiceHost host{scene};
+  host::LoadedModule module{KV_MODULE_PATH};
+
+  std::unique_ptr<HostNode> node(const char* server) { return std::make_unique<HostNode>(host, module, server); }
+
+  static ItemInfoInstance& itemRecord(const HostNode& n) { return *reinterpret_cast<ItemInfoInstance*>(n.instance()); }
+  static BoneInfoInstance& boneRecord(const HostNode& n) { return *reinterpret_cast<BoneInfoInstance*>(n.instance()); }
+
+  // An activation that fails on the item-info service stores its absence; the
+  // system-ID bit then lets nodes be made without it.
+  void dropItemInfo() {
+    host.withhold("LW Item Info 4");
+    EXPECT_THROW(node(ITEM), host::NodeError);
+    host.setSystemId(SYSTEM_ID_NO_ITEM_INFO);
+  }
+};
 
 TEST_F(PersistenceTest, ItemNodeSavesThreeLeafBlocksInOrder) {
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   ItemInfoInstance& r = itemRecord(*n);
   r.item = L2;
   r.panelTime = 2.5;
@@ -38,7 +66,7 @@ TEST_F(PersistenceTest, ItemNodeSavesThreeLeafBlocksInOrder) {
 }
 
 TEST_F(PersistenceTest, BoneNodeSavesObjectThenBone) {
-  auto n = node(BONE_SERVER);
+  auto n = node(BONE);
   BoneInfoInstance& r = boneRecord(*n);
   r.object = B;
   r.bone = B1;
@@ -52,14 +80,14 @@ TEST_F(PersistenceTest, BoneNodeSavesObjectThenBone) {
 }
 
 TEST_F(PersistenceTest, RoundTripRestoresSettingsAndNumbers) {
-  auto source = node(ITEM_SERVER);
+  auto source = node(ITEM);
   itemRecord(*source).item = L1;
   itemRecord(*source).panelTime = -0.75;
   itemRecord(*source).timeMode = TM_ABS;
   SavedState saved;
   source->save(saved);
 
-  auto target = node(ITEM_SERVER);
+  auto target = node(ITEM);
   EXPECT_EQ(target->load(saved), nullptr);
   const ItemInfoInstance& r = itemRecord(*target);
   EXPECT_EQ(r.item, L1);
@@ -67,12 +95,12 @@ TEST_F(PersistenceTest, RoundTripRestoresSettingsAndNumbers) {
   EXPECT_EQ(r.panelTime, -0.75);
   EXPECT_EQ(r.timeMode, TM_ABS);
 
-  auto boneSource = node(BONE_SERVER);
+  auto boneSource = node(BONE);
   boneRecord(*boneSource).object = A;
   boneRecord(*boneSource).bone = A2;
   SavedState boneSaved;
   boneSource->save(boneSaved);
-  auto boneTarget = node(BONE_SERVER);
+  auto boneTarget = node(BONE);
   boneTarget->load(boneSaved);
   const BoneInfoInstance& b = boneRecord(*boneTarget);
   EXPECT_EQ(b.object, A);
@@ -84,7 +112,7 @@ TEST_F(PersistenceTest, RoundTripRestoresSettingsAndNumbers) {
 TEST_F(PersistenceTest, BlocksLoadInAnyOrder) {
   SavedState reversed;
   reversed.add(MODE, "mode", {StoredValue{2}}).add(TIME, "time", {StoredValue{4.0}}).add(IDS, "ids", {StoredValue{K}});
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   n->load(reversed);
   const ItemInfoInstance& r = itemRecord(*n);
   EXPECT_EQ(r.item, K);
@@ -94,7 +122,7 @@ TEST_F(PersistenceTest, BlocksLoadInAnyOrder) {
 }
 
 TEST_F(PersistenceTest, MissingBlocksLeaveWhatTheRecordHeld) {
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   n->load(SavedState{}.add(IDS, "ids", {StoredValue{C}}));
   EXPECT_EQ(itemRecord(*n).panelTime, 0.0);
   EXPECT_EQ(itemRecord(*n).timeMode, TM_CUR);
@@ -106,7 +134,7 @@ TEST_F(PersistenceTest, MissingBlocksLeaveWhatTheRecordHeld) {
   EXPECT_EQ(itemRecord(*n).itemListNumber, 2);
   EXPECT_EQ(itemRecord(*n).panelTime, 1.5);
 
-  auto fresh = node(BONE_SERVER);
+  auto fresh = node(BONE);
   fresh->load(SavedState{}.add(MODE, "mode", {StoredValue{1}}));
   EXPECT_EQ(boneRecord(*fresh).object, 0u);
   EXPECT_EQ(boneRecord(*fresh).bone, 0u);
@@ -114,7 +142,7 @@ TEST_F(PersistenceTest, MissingBlocksLeaveWhatTheRecordHeld) {
 }
 
 TEST_F(PersistenceTest, ModeOutOfRangeIsKeptAsRead) {
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   n->load(SavedState{}.add(MODE, "mode", {StoredValue{7}}));
   EXPECT_EQ(itemRecord(*n).timeMode, 7);
 }
@@ -125,7 +153,7 @@ TEST_F(PersistenceTest, RepeatedBlockLastWins) {
       .add(TIME, "time", {StoredValue{1.0}})
       .add(IDS, "ids", {StoredValue{L2}})
       .add(TIME, "time", {StoredValue{3.0}});
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   n->load(twice);
   EXPECT_EQ(itemRecord(*n).item, L2);
   EXPECT_EQ(itemRecord(*n).itemListNumber, 5);
@@ -133,7 +161,7 @@ TEST_F(PersistenceTest, RepeatedBlockLastWins) {
 }
 
 TEST_F(PersistenceTest, ShortIdsBlockStoresOnlyWhatWasRead) {
-  auto n = node(BONE_SERVER);
+  auto n = node(BONE);
   BoneInfoInstance& r = boneRecord(*n);
   r.object = A;
   r.bone = A1;
@@ -143,7 +171,7 @@ TEST_F(PersistenceTest, ShortIdsBlockStoresOnlyWhatWasRead) {
   EXPECT_EQ(r.objectNumber, 2);
   EXPECT_EQ(r.boneNumber, 1);
 
-  auto item = node(ITEM_SERVER);
+  auto item = node(ITEM);
   itemRecord(*item).item = C;
   item->load(SavedState{}.add(IDS, "ids", {}));
   EXPECT_EQ(itemRecord(*item).item, C);
@@ -152,7 +180,7 @@ TEST_F(PersistenceTest, ShortIdsBlockStoresOnlyWhatWasRead) {
 
 TEST_F(PersistenceTest, UnknownIdentifierGetsNumberZero) {
   const ItemId stale = OBJECT_BITS | 0xFFF;
-  auto n = node(ITEM_SERVER);
+  auto n = node(ITEM);
   itemRecord(*n).itemListNumber = 9;
   n->load(SavedState{}.add(IDS, "ids", {StoredValue{stale}}));
   EXPECT_EQ(itemRecord(*n).item, stale);
@@ -161,7 +189,7 @@ TEST_F(PersistenceTest, UnknownIdentifierGetsNumberZero) {
 
 TEST_F(PersistenceTest, WithoutItemInfoNumbersStayAsTheyWere) {
   dropItemInfo();
-  auto n = node(BONE_SERVER);
+  auto n = node(BONE);
   BoneInfoInstance& r = boneRecord(*n);
   r.objectNumber = 7;
   r.boneNumber = 8;
