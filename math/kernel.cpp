@@ -135,9 +135,12 @@ void mulMat4(Mat4& dst, const Mat4& a, const Mat4& b) {
 }
 
 void rotationMat3(Mat3& out, const Vec3& hpb) {
-  const double sH = std::sin(hpb.x), cH = std::cos(hpb.x);
-  const double sP = std::sin(hpb.y), cP = std::cos(hpb.y);
-  const double sB = std::sin(hpb.z), cB = std::cos(hpb.z);
+  const double sH = std::sin(hpb.x);
+  const double cH = std::cos(hpb.x);
+  const double sP = std::sin(hpb.y);
+  const double cP = std::cos(hpb.y);
+  const double sB = std::sin(hpb.z);
+  const double cB = std::cos(hpb.z);
   out.m[0] = cH * cB + sH * sP * sB;
   out.m[1] = cP * sB;
   out.m[2] = cH * sP * sB - sH * cB;
@@ -150,7 +153,7 @@ void rotationMat3(Mat3& out, const Vec3& hpb) {
 }
 
 void rotationMat4(Mat4& out, const Vec3& hpb) {
-  Mat3 r;
+  Mat3 r{};
   rotationMat3(r, hpb);
   identityMat4(out);
   for (int i = 0; i < 3; ++i) {
@@ -159,9 +162,12 @@ void rotationMat4(Mat4& out, const Vec3& hpb) {
 }
 
 void reverseRotationMat3(Mat3& out, const Vec3& a) {
-  const double s0 = std::sin(a.x), c0 = std::cos(a.x);
-  const double s1 = std::sin(a.y), c1 = std::cos(a.y);
-  const double s2 = std::sin(a.z), c2 = std::cos(a.z);
+  const double s0 = std::sin(a.x);
+  const double c0 = std::cos(a.x);
+  const double s1 = std::sin(a.y);
+  const double c1 = std::cos(a.y);
+  const double s2 = std::sin(a.z);
+  const double c2 = std::cos(a.z);
   out.m[0] = c0 * c2 - s0 * s1 * s2;
   out.m[1] = c0 * s2 + s0 * s1 * c2;
   out.m[2] = -s0 * c1;
@@ -182,8 +188,8 @@ inline double flushTiny(double v) { return std::fabs(v) <= TINY ? 0.0 : v; }
 
 void eulerFromMatrix(const Mat3& m, Vec3& out) {
   const double y = m.at(2, 1);
-  double pitch;
-  double cosPitch;
+  double pitch = 0.0;
+  double cosPitch = 0.0;
   if (y >= 1.0) {
     pitch = -HALF_PI;
     cosPitch = 0.0;

@@ -6,6 +6,8 @@
 // keeps its translation in row 3.
 #pragma once
 
+#include <cstddef>
+
 namespace kv {
 
 // A position, three scale factors, or a rotation as heading, pitch, bank (radians).
@@ -21,7 +23,7 @@ struct alignas(16) Mat3 {
 
   double& at(int r, int c) { return m[3 * r + c]; }
   double at(int r, int c) const { return m[3 * r + c]; }
-  const double* row(int r) const { return &m[3 * r]; }
+  const double* row(int r) const { return &m[static_cast<std::ptrdiff_t>(3) * r]; }
 };
 
 struct alignas(16) Mat4 {
@@ -29,7 +31,7 @@ struct alignas(16) Mat4 {
 
   double& at(int r, int c) { return m[4 * r + c]; }
   double at(int r, int c) const { return m[4 * r + c]; }
-  const double* row(int r) const { return &m[4 * r]; }
+  const double* row(int r) const { return &m[static_cast<std::ptrdiff_t>(4) * r]; }
 };
 
 }  // namespace kv

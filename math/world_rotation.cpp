@@ -7,7 +7,7 @@
 namespace kv {
 
 void worldRotation(const Mat3& orientation, Vec3& out) {
-  Mat3 unscaled;
+  Mat3 unscaled{};
   for (int r = 0; r < 3; ++r) {
     const double* row = orientation.row(r);
     const double length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);

@@ -11,7 +11,7 @@ namespace kv {
 namespace {
 
 Vec3 readParam(const ItemInfoService& info, ItemId item, int code, double time) {
-  Vec3 v;
+  Vec3 v{};
   info.param(item, code, time, v.data());
   return v;
 }
@@ -38,8 +38,8 @@ bool pivotRotationTriple(const ItemInfoService& info, ItemId item, double time, 
 
 // One item's inverted factors: PR⁻¹, R⁻¹, then S⁻¹ (cameras have no scale).
 void axesStep(Mat3& acc, const ItemInfoService& info, ItemId item, double time) {
-  Vec3 v;
-  Mat3 factor;
+  Vec3 v{};
+  Mat3 factor{};
   if (pivotRotationTriple(info, item, 0.0, v)) {
     negateVec3(v);
     reverseRotationMat3(factor, v);
@@ -64,8 +64,8 @@ constexpr std::size_t AXES_CHUNK = 64;
 
 void orientationChain(Mat3& out, const ItemInfoService& info, ItemId item, double time) {
   identityMat3(out);
-  Vec3 v;
-  Mat3 factor;
+  Vec3 v{};
+  Mat3 factor{};
   LinkLoopWatch loop(item);
   for (; item != 0; item = loop.follow(info.parent(item))) {
     if (!isCamera(item)) {
@@ -115,8 +115,8 @@ void axesChain(Mat3& out, const ItemInfoService& info, ItemId item, double time)
 }
 
 void worldStep(Mat4& acc, const ItemInfoService& info, ItemId item, double time) {
-  Vec3 v;
-  Mat4 factor;
+  Vec3 v{};
+  Mat4 factor{};
   if (!isCamera(item)) {
     scaleMat4(factor, readParam(info, item, PARAM_SCALING, time));
     mulMat4(acc, acc, factor);

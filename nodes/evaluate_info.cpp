@@ -77,7 +77,7 @@ const Mat3& cachedAxes(R& record, const Sample& s) noexcept {
 template <InstanceRecord R>
 const Vec3& cachedWorldPos(R& record, const Sample& s) noexcept {
   ensureCached(record, CACHE_WPOS, [&] {
-    Mat4 world;
+    Mat4 world{};
     inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     record.worldPos = {world.at(3, 0), world.at(3, 1), world.at(3, 2)};
   });
@@ -169,7 +169,7 @@ void evaluateInfo(Instance instance, NodalAccess access, OutputHandle output, Va
   const void* delivered = &buffer;
   const HostServices& host = hostServices;
   R* record = reinterpret_cast<R*>(instance);
-  Sample sample;
+  Sample sample{};
   if (startEvaluation<R>(host, record, access, sample)) {
     if (const int index = outputIndex(*record, output); index >= 0) {
       delivered = produce(*record, infoOutputsOf<R::family>()[index].role, sample, buffer);

@@ -24,7 +24,7 @@ void evaluateVectorKind(const HostServices& host, Instance instance, NodalAccess
                         ValueHandle value, Quantity quantity) noexcept {
   Vec3 result{};
   const R* record = reinterpret_cast<const R*>(instance);
-  Sample sample;
+  Sample sample{};
   if (startEvaluation(host, record, access, sample)) {
     selectComponent(output, record->outputs, quantity(sample), result);
   }
@@ -39,9 +39,9 @@ void evaluateRowsKind(const HostServices& host, Instance instance, NodalAccess a
                       ValueHandle value, Mat3Chain chain) noexcept {
   const Vec3 zeros{};
   const void* delivered = &zeros;
-  Mat3 matrix;
+  Mat3 matrix{};
   const R* record = reinterpret_cast<const R*>(instance);
-  Sample sample;
+  Sample sample{};
   if (startEvaluation(host, record, access, sample)) {
     inDefaultFpState([&] { chain(matrix, *sample.info, sample.item, sample.time); });
     for (int row = 0; row < 3; ++row) {
@@ -80,7 +80,7 @@ void evaluateScale(Instance instance, NodalAccess access, OutputHandle output, V
 template <InstanceRecord R>
 void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
-    Mat4 world;
+    Mat4 world{};
     inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     return Vec3{world.at(3, 0), world.at(3, 1), world.at(3, 2)};
   });
@@ -89,8 +89,8 @@ void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle o
 template <InstanceRecord R>
 void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
-    Mat3 orientation;
-    Vec3 rotation;
+    Mat3 orientation{};
+    Vec3 rotation{};
     inDefaultFpState([&] {
       orientationChain(orientation, *s.info, s.item, s.time);
       worldRotation(orientation, rotation);
@@ -109,6 +109,7 @@ void evaluateOrientationRows(Instance instance, NodalAccess access, OutputHandle
   evaluateRowsKind<R>(hostServices, instance, access, output, value, orientationChain);
 }
 
+// NOLINTBEGIN(bugprone-macro-parentheses): `fn` names a template
 #define KV_INSTANTIATE(fn)                                                                       \
   template void fn<ItemInfoInstance>(Instance, NodalAccess, OutputHandle, ValueHandle) noexcept; \
   template void fn<BoneInfoInstance>(Instance, NodalAccess, OutputHandle, ValueHandle) noexcept;
@@ -120,5 +121,6 @@ KV_INSTANTIATE(evaluateWorldRotation)
 KV_INSTANTIATE(evaluateAxesRows)
 KV_INSTANTIATE(evaluateOrientationRows)
 #undef KV_INSTANTIATE
+// NOLINTEND(bugprone-macro-parentheses)
 
 }  // namespace kv
