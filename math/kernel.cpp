@@ -8,6 +8,16 @@
 #endif
 
 namespace kv {
+namespace {
+
+struct SinCos {
+  double sin;
+  double cos;
+};
+
+SinCos sinCos(double angle) { return {std::sin(angle), std::cos(angle)}; }
+
+}  // namespace
 
 void identityMat3(Mat3& out) { scaleMat3(out, Vec3{1.0, 1.0, 1.0}); }
 
@@ -135,12 +145,9 @@ void mulMat4(Mat4& dst, const Mat4& a, const Mat4& b) {
 }
 
 void rotationMat3(Mat3& out, const Vec3& hpb) {
-  const double sH = std::sin(hpb.x);
-  const double cH = std::cos(hpb.x);
-  const double sP = std::sin(hpb.y);
-  const double cP = std::cos(hpb.y);
-  const double sB = std::sin(hpb.z);
-  const double cB = std::cos(hpb.z);
+  const auto [sH, cH] = sinCos(hpb.x);
+  const auto [sP, cP] = sinCos(hpb.y);
+  const auto [sB, cB] = sinCos(hpb.z);
   out.m[0] = cH * cB + sH * sP * sB;
   out.m[1] = cP * sB;
   out.m[2] = cH * sP * sB - sH * cB;
@@ -162,12 +169,9 @@ void rotationMat4(Mat4& out, const Vec3& hpb) {
 }
 
 void reverseRotationMat3(Mat3& out, const Vec3& a) {
-  const double s0 = std::sin(a.x);
-  const double c0 = std::cos(a.x);
-  const double s1 = std::sin(a.y);
-  const double c1 = std::cos(a.y);
-  const double s2 = std::sin(a.z);
-  const double c2 = std::cos(a.z);
+  const auto [s0, c0] = sinCos(a.x);
+  const auto [s1, c1] = sinCos(a.y);
+  const auto [s2, c2] = sinCos(a.z);
   out.m[0] = c0 * c2 - s0 * s1 * s2;
   out.m[1] = c0 * s2 + s0 * s1 * c2;
   out.m[2] = -s0 * c1;
