@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "conformance/node_settings.h"
+#include "conformance/random_scene.h"
 #include "contract/panel_ids.h"
 #include "fuzz/byte_reader.h"
 #include "fuzz/entry_points.h"
@@ -246,22 +247,8 @@ class Session {
     }
   }
 
-  // The items the scene holds now, objects first, bones last.
-  std::vector<ItemId> presentItems() const {
-    std::vector<ItemId> items;
-    for (int type : {IT_OBJECT, IT_LIGHT, IT_CAMERA}) {
-      const auto& list = scene_.list(type);
-      items.insert(items.end(), list.begin(), list.end());
-    }
-    for (ItemId object : scene_.list(IT_OBJECT)) {
-      const auto& bones = scene_.list(IT_BONE, object);
-      items.insert(items.end(), bones.begin(), bones.end());
-    }
-    return items;
-  }
-
   ItemId anyPresentItem() {
-    const std::vector<ItemId> items = presentItems();
+    const std::vector<ItemId> items = conformance::sceneItems(scene_);
     const std::uint8_t pick = in_.byte();
     return items.empty() ? 0 : items[pick % items.size()];
   }
