@@ -38,24 +38,55 @@ fi
 # Debian 12's qemu-i386 (7.2) takes about a minute to start each Wine process;
 # the backports suite's qemu-user (8.1 and later) does not. Its static
 # qemu-i386 is fetched with apt-get through a sources list and package lists
-# of the cache's own, and unpacked there; nothing is installed.
-qemu=$cache/qemu/usr/bin/qemu-i386
-if [[ ! -x $qemu ]]; then
-  echo "setup: fetching qemu-i386 from bookworm-backports into $cache/qemu"
-  apt_dir=$cache/apt
+# of the cache's own, and unpacked there; nothing is installed. The archive is
+# the one this machine's apt already uses (its first entry for this release),
+# as apt itself reads the sources, so a mirror or proxy set up there serves it.
+# Without it, wine-run.sh runs the Windows programs through Debian's own
+# qemu-i386-static, in a way that needs no newer qemu.
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+backports=$codename-backports
+
+# The address of the first archive entry for this release, and where apt read
+# it, from apt's own reading of the sources (both formats, options, disabled
+# entries); nothing when there is none.
+debian_archive() {
+  apt-get indextargets --no-release-info --format '$(TARGET_OF) $(REPO_URI) $(RELEASE) $(SOURCESENTRY)' |
+    awk -v codename="$codename" '$1 == "deb" && $3 == codename { print $2, $4; exit }'
+}
+
+# Fetches and unpacks qemu-i386 from the backports suite at the archive;
+# apt's messages stay in $cache/apt/log when that fails.
+fetch_backports_qemu() {
+  local archive=$1 apt_dir=$cache/apt
   rm -rf "$apt_dir"
   mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial" "$apt_dir/archives/partial"
-  printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
-    'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' \
-    >"$apt_dir/sources/backports.sources"
-  apt_options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
+  printf '%s\n' 'Types: deb' "URIs: $archive" "Suites: $backports" 'Components: main' \
+    'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$apt_dir/sources/backports.sources"
+  local apt_options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
     -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir" -o Debug::NoLocking=1
-    -o APT::Sandbox::User=root)
-  apt-get "${apt_options[@]}" update -qq
-  (cd "$apt_dir/archives" && apt-get "${apt_options[@]}" download -qq qemu-user)
-  mkdir -p "$cache/qemu"
-  dpkg-deb --fsys-tarfile "$apt_dir"/archives/qemu-user_*.deb | tar -x -C "$cache/qemu" ./usr/bin/qemu-i386
+    -o APT::Sandbox::User=root -o Acquire::Retries=0)
+  if ! {
+    apt-get "${apt_options[@]}" update -qq &&
+      (cd "$apt_dir/archives" && apt-get "${apt_options[@]}" download -qq qemu-user) &&
+      mkdir -p "$cache/qemu" &&
+      dpkg-deb --fsys-tarfile "$apt_dir"/archives/qemu-user_*.deb | tar -x -C "$cache/qemu" ./usr/bin/qemu-i386
+  } >"$apt_dir/log" 2>&1; then
+    return 1
+  fi
   rm -rf "$apt_dir"
+}
+
+fallback="the Windows programs run through Debian's own qemu-i386-static instead"
+if [[ ! -x $cache/qemu/usr/bin/qemu-i386 ]]; then
+  archive='' entry=''
+  read -r archive entry < <(debian_archive) || true
+  if [[ -z $archive ]]; then
+    echo "setup: apt's sources name no archive for $codename, so $backports cannot be fetched: $fallback"
+  else
+    echo "setup: fetching qemu-i386 from $backports at $archive (apt's $entry) into $cache/qemu"
+    fetch_backports_qemu "$archive" ||
+      echo "setup: $backports is not reachable at $archive (apt's messages: $cache/apt/log): $fallback"
+  fi
 fi
 
 # The Wine prefix, made once.
