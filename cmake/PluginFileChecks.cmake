@@ -12,7 +12,8 @@ if(WIN32)
     COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_same_bytes.sh ${PROJECT_SOURCE_DIR} $<TARGET_FILE:KV_Info_Node>
             ${CMAKE_BINARY_DIR}/same_bytes_build -G ${CMAKE_GENERATOR} -DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}
             -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
-            "-DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS}" "-DCMAKE_CXX_FLAGS_${kv_build_type}=${CMAKE_CXX_FLAGS_${kv_build_type}}")
+            "-DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS}"
+            "-DCMAKE_CXX_FLAGS_${kv_build_type}=${CMAKE_CXX_FLAGS_${kv_build_type}}")
   set_tests_properties(release_same_bytes PROPERTIES ENVIRONMENT "CMAKE=${CMAKE_COMMAND}")
   # The substitute host's program must start on a machine without the MinGW runtime.
   if(TARGET scenehost)

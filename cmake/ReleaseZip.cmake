@@ -41,7 +41,8 @@ execute_process(COMMAND "@KV_PYTHON3@" "@kv_packaging@/release_zip.py" "@CMAKE_C
 # The zip as make package packs it, into a folder of its own, then its listing,
 # its files and, under the Windows runner when there is one, its programs.
 set(kv_zip_dir ${CMAKE_BINARY_DIR}/release_zip_test)
-add_test(NAME release_zip_build COMMAND ${CMAKE_COMMAND} -DZIP_DIR=${kv_zip_dir} -P ${CMAKE_BINARY_DIR}/release_zip.cmake)
+add_test(NAME release_zip_build
+         COMMAND ${CMAKE_COMMAND} -DZIP_DIR=${kv_zip_dir} -P ${CMAKE_BINARY_DIR}/release_zip.cmake)
 set_tests_properties(release_zip_build PROPERTIES FIXTURES_SETUP release_zip)
 add_test(NAME release_zip_check
          COMMAND ${KV_BASH} ${PROJECT_SOURCE_DIR}/tests/check_release_zip.sh ${kv_zip_dir}/${kv_zip_name}.zip

@@ -7,8 +7,9 @@
 # The build folder's map comes last and so wins for the files inside it.
 add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
                     "$<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}=.>")
-# The linker writes zeros for the link time into the PE header and the export
-# directory; objcopy below rewrites the header's stamp from SOURCE_DATE_EPOCH.
+# Zero for the link time in the PE header and the export directory. objcopy
+# writes the header's anew, from SOURCE_DATE_EPOCH when set, else the clock:
+# given 0, it writes zero too.
 add_link_options(-Wl,--no-insert-timestamp)
 
 # The target's symbols go into FILE.debug beside it, which FILE names in its
@@ -18,6 +19,7 @@ add_link_options(-Wl,--no-insert-timestamp)
 function(kv_ship_without_symbols target)
   target_link_options(${target} PRIVATE -Wl,-Map=$<TARGET_FILE:${target}>.map)
   set(file $<TARGET_FILE:${target}>)
+  # The debug link holds the symbol file's checksum: it too must repeat.
   set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${objcopy} --only-keep-debug ${file} ${file}.debug

@@ -26,12 +26,11 @@ QUOTED_NAME = re.compile(r'"[^"\n]{1,40}"')
 NO_BREAK_SPACE = "\u00a0"
 
 
-def fill(text, width, indent=""):
+def fill(text, width):
     kept = QUOTED_NAME.sub(lambda name: name.group().replace(" ", NO_BREAK_SPACE), text)
     lines = []
     for line in kept.split("\n"):
-        lines += textwrap.wrap(line, width, initial_indent=indent, subsequent_indent=indent,
-                               break_long_words=False, break_on_hyphens=False) or [""]
+        lines += textwrap.wrap(line, width, break_long_words=False, break_on_hyphens=False) or [""]
     return "\n".join(lines).replace(NO_BREAK_SPACE, " ")
 
 
@@ -53,7 +52,7 @@ def inline(node):
     if kind == "image":
         source = node.attrs["src"]
         place = source if is_address(source) else source.replace("/", "\\")
-        return f"Picture ({place}): {node.attrs.get('alt') or inline_children(node)}"
+        return f"Picture ({place}): {inline_children(node)}"
     text = inline_children(node)
     if kind in ("inline", "strong", "em"):
         return text
@@ -112,7 +111,9 @@ def block(node, width):
         items = []
         for number, item in enumerate(node.children, start):
             mark = f"{number}. " if kind == "ordered_list" else "- "
-            first, *rest = blocks(item.children, width - len(mark)).split("\n")
+            # A tight list's paragraphs are hidden: no blank line between its blocks.
+            tight = any(child.type == "paragraph" and child.hidden for child in item.children)
+            first, *rest = blocks(item.children, width - len(mark), "\n" if tight else "\n\n").split("\n")
             items.append("\n".join([mark + first] + [" " * len(mark) + line if line else "" for line in rest]))
         return "\n".join(items)
     if kind == "table":
@@ -128,9 +129,9 @@ def block(node, width):
     raise ValueError(f"no plain text for Markdown {kind}")
 
 
-def blocks(nodes, width):
+def blocks(nodes, width, separator="\n\n"):
     texts = [block(node, width) for node in nodes]
-    return "\n\n".join(text for text in texts if text is not None)
+    return separator.join(text for text in texts if text is not None)
 
 
 def heading_level(node):

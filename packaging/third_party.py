@@ -31,8 +31,8 @@ MEMBER = re.compile(r"([^\s(]+)\(([^)]+)\)")
 DEBIAN_FORMAT = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/"
 
 
-class MissingNotice(Exception):
-    pass
+class NoticeError(Exception):
+    """What the notices cannot be made complete without."""
 
 
 def run(*command, cwd=None):
@@ -80,7 +80,7 @@ class Build:
         """The files the compiler read for one of the build's objects."""
         record = run(self.ninja, "-t", "deps", os.path.relpath(obj, self.dir), cwd=self.dir).splitlines()
         if not record or "(VALID)" not in record[0]:
-            raise MissingNotice(f"{obj}: Ninja has no record of the files it was compiled from")
+            raise NoticeError(f"{obj}: Ninja has no record of the files it was compiled from")
         return [self.path(line.strip()) for line in record[1:] if line.strip()]
 
 
@@ -92,8 +92,12 @@ def taken_files(build, shipped):
     for archive, member in members:
         archive = build.path(archive)
         if build.is_own(archive):
-            archives.setdefault(archive, build.archive_objects(archive))
-            own_objects.append(archives[archive][member])
+            if archive not in archives:
+                archives[archive] = build.archive_objects(archive)
+            packed = archives[archive]
+            if member not in packed:
+                raise NoticeError(f"{archive}: the build packed no {member} into it")
+            own_objects.append(packed[member])
         else:
             taken.add(archive)
     for obj in map(build.path, objects):
@@ -117,7 +121,7 @@ def owning_packages(paths):
             owners[path] = packages.split(", ")[0].split(":")[0]
     unowned = sorted(set(paths) - owners.keys())
     if unowned:
-        raise MissingNotice("no Debian package, and so no notice, for " + ", ".join(unowned))
+        raise NoticeError("no Debian package, and so no notice, for " + ", ".join(unowned))
     return owners
 
 
@@ -129,7 +133,7 @@ def source_package(package):
 def terms(package):
     path = f"/usr/share/doc/{package}/copyright"
     if not os.path.isfile(path):
-        raise MissingNotice(f"the Debian package {package} has no {path}")
+        raise NoticeError(f"the Debian package {package} has no {path}")
     with open(path, encoding="utf-8") as file:
         return file.read()
 
@@ -205,7 +209,7 @@ def main():
     build = Build(source_dir, build_dir, ninja)
     try:
         libraries = notices(build, shipped)
-    except (MissingNotice, subprocess.CalledProcessError, KeyError) as error:
+    except (NoticeError, subprocess.CalledProcessError) as error:
         sys.exit(f"THIRD-PARTY.txt: {error}")
     write_windows_text(output, text(libraries, [os.path.basename(name) for name in shipped]))
 
