@@ -145,7 +145,7 @@ def licence(text):
         match = re.search(r"^Files: \*\s*$.*?^License: ([^\n]+)$", text, re.M | re.S)
         if match:
             return f"{match.group(1)}; its parts under other terms are named in its terms below"
-    return "as its terms below give it"
+    return "given in its terms below"
 
 
 def notices(build, shipped_files):
