@@ -22,10 +22,14 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/INSTALL.txt ${CMAKE_CURRENT_BINARY_DIR
 install(FILES ${PROJECT_SOURCE_DIR}/docs/child_under_pivot.svg DESTINATION docs)
 # The notices are made as the files are installed, from the finished links;
 # a library without a notice fails the installation, and so the packing.
+if(NOT CMAKE_GENERATOR STREQUAL "Ninja")
+  message(FATAL_ERROR "The release zip's notices read Ninja's records of the build: configure with -G Ninja.")
+endif()
 set(kv_shipped_files $<TARGET_FILE:KV_Info_Node> $<TARGET_FILE:scenehost>)
-install(CODE "execute_process(COMMAND ${KV_PYTHON3} ${kv_packaging}/third_party.py ${PROJECT_SOURCE_DIR}
-  ${CMAKE_BINARY_DIR} ${CMAKE_MAKE_PROGRAM} \"\${CMAKE_INSTALL_PREFIX}/THIRD-PARTY.txt\" ${kv_shipped_files}
-  COMMAND_ERROR_IS_FATAL ANY)")
+list(JOIN kv_shipped_files "\" \"" kv_shipped_quoted)
+install(CODE "execute_process(COMMAND \"${KV_PYTHON3}\" \"${kv_packaging}/third_party.py\" \"${PROJECT_SOURCE_DIR}\"
+  \"${CMAKE_BINARY_DIR}\" \"${CMAKE_MAKE_PROGRAM}\" \"\${CMAKE_INSTALL_PREFIX}/THIRD-PARTY.txt\"
+  \"${kv_shipped_quoted}\" COMMAND_ERROR_IS_FATAL ANY)")
 
 # cmake [-DZIP_DIR=FOLDER] -P release_zip.cmake packs the zip into FOLDER, by
 # default this build folder.
