@@ -5,8 +5,9 @@
 # make test: every test of every build, then a bounded fuzzing run; stops at the first failure.
 # make bench: a Release build of the benchmarks (kernel beside Eigen, node evaluation, a
 #            scene end to end), run with 5 repetitions; JSON and summary.txt in build/bench/results/.
-# make package: the release zip build/windows/KV_Info_Node-<version>-win32.zip (CPack, windows build),
-#            then the test of a zip packed the same way (listing, files, programs under the runner).
+# make package: the release zip build/windows/KV_Info_Node-<version>-win32.zip (windows build),
+#            then the tests of a zip packed the same way (listing, files, notices, programs under
+#            the runner) and of a second build of the plug-in file giving the same bytes.
 # make picture: redraws docs/child_under_pivot.svg, the node reference's picture, with the Linux build.
 
 TEST_PRESETS := linux linux32 asan tsan windows
@@ -55,8 +56,8 @@ bench: setup
 package: setup
 	cmake --preset windows
 	cmake --build --preset windows
-	cd build/windows && cpack -G ZIP
-	ctest --preset windows -R '^release_zip_'
+	cmake -P build/windows/release_zip.cmake
+	ctest --preset windows -R '^release_'
 
 picture: setup
 	cmake --preset linux

@@ -21,7 +21,7 @@ pe_summary() {
   ((failed == 0))
 }
 
-# A 32-bit x86 PE file; sets `headers` (objdump -p) and `characteristics`.
+# A 32-bit x86 PE file without debug sections; sets `headers` (objdump -p) and `characteristics`.
 # Exits the script when the file is missing.
 check_pe32_i386() {
   local file=$1
@@ -38,6 +38,8 @@ check_pe32_i386() {
   headers=$("$objdump" -p "$file")
   check "PE32 optional header" "010b" "$(awk '$1 == "Magic" { print $2 }' <<<"$headers")"
   characteristics=$(awk '$1 == "Characteristics" { print $2; exit }' <<<"$headers")
+  # A release keeps its symbols in a separate file.
+  check "no debug sections" "" "$("$objdump" -h "$file" | awk '$2 ~ /^\.z?debug/ { print $2 }' | paste -sd,)"
 }
 
 # Every imported DLL must come with Windows; a MinGW runtime DLL would not.
