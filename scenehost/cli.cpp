@@ -123,12 +123,12 @@ hexadecimal digits and the item's name, a bone as "Owner:Bone", 0 as "(none)".
 The table shows "10000001 Arm"; CSV puts 10000001 in x and Arm in item; JSON
 writes {"id": "10000001", "item": "Arm"}.
 
-The unit of rotations: JSON says it once, in "angles". CSV (columns
-frame,time,node,output,type,x,y,z,item,unit) says it in every rotation's row,
-"radians" or "degrees" in the last column, unit (empty in other rows), so that
-a spreadsheet and a CSV reader keep it beside the numbers. The table prints
-six decimals; a value too large for its column is written in its shortest
-form that reads back exactly (1e+300).
+Rotations say their unit: JSON once, in "angles"; CSV (columns
+frame,time,node,output,type,x,y,z,item,unit) in every rotation's row, whose
+last column, unit, holds "radians" or "degrees" (other rows leave it empty),
+so that a spreadsheet and a CSV reader both keep the unit with the numbers.
+The table prints six decimals; a value too large for its column is written in
+its shortest form that reads back exactly (1e+300).
 )HELP";
 
 constexpr const char* PANEL_HELP =

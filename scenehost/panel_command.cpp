@@ -63,7 +63,7 @@ class PanelSession {
     if (data == nullptr) throw SceneError(inQuotes(label) + " holds no value (a button? use --press)");
     std::string shown = text;
     const std::vector<ShownValue> before = shownValues();
-    int accepted;
+    int accepted = 0;
     if (data->dataType == "float") {
       const std::optional<double> value = parseDouble(text);
       if (!value) throw SceneError(inQuotes(label) + " takes a finite number, not " + inQuotes(text));
