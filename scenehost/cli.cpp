@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include "scenehost/commands.h"
@@ -121,6 +122,13 @@ Integer outputs are item identifiers, shown alike in every format: eight
 hexadecimal digits and the item's name, a bone as "Owner:Bone", 0 as "(none)".
 The table shows "10000001 Arm"; CSV puts 10000001 in x and Arm in item; JSON
 writes {"id": "10000001", "item": "Arm"}.
+
+Rotations say their unit: JSON once, in "angles"; CSV (columns
+frame,time,node,output,type,x,y,z,item,unit) in every rotation's row, whose
+last column, unit, holds "radians" or "degrees" (other rows leave it empty),
+so that a spreadsheet and a CSV reader both keep the unit with the numbers.
+The table prints six decimals; a value too large for its column is written in
+its shortest form that reads back exactly (1e+300).
 )HELP";
 
 constexpr const char* PANEL_HELP =
@@ -167,6 +175,16 @@ struct ParsedArguments {
   bool has(const std::string& flag) const { return std::find(flags.begin(), flags.end(), flag) != flags.end(); }
 };
 
+// An option the command does not take, with the one it most likely meant.
+UsageError unknownOption(const std::string& name, const std::vector<std::string>& valued,
+                         const std::vector<std::string>& flags) {
+  std::vector<std::string> known = valued;
+  known.insert(known.end(), flags.begin(), flags.end());
+  known.emplace_back("--help");
+  const std::optional<std::string> closest = closestName(name, known);
+  return UsageError("unknown option " + name + (closest ? " (did you mean " + *closest + "?)" : ""));
+}
+
 ParsedArguments parseArguments(const std::vector<std::string>& arguments, const std::vector<std::string>& valued,
                                const std::vector<std::string>& flags = {}) {
   ParsedArguments parsed;
@@ -179,7 +197,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments, const 
     } else if (argument.size() > 1 && argument[0] == '-') {
       const std::size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
-      if (std::find(valued.begin(), valued.end(), name) == valued.end()) throw UsageError("unknown option " + name);
+      if (std::find(valued.begin(), valued.end(), name) == valued.end()) throw unknownOption(name, valued, flags);
       if (equals != std::string::npos) {
         parsed.options.emplace_back(name, argument.substr(equals + 1));
       } else if (i + 1 < arguments.size()) {
@@ -372,18 +390,17 @@ int runScenehost(const std::vector<std::string>& arguments, std::ostream& out, s
                                                        {"validate", &validate}, {"eval", &eval},
                                                        {"panel", &panel},       {"save", &save}};
   const std::string name = arguments.empty() ? "" : arguments[0];
+  const WriteErrorKeeper keeper(out);
   try {
     if (name == "--help" || name == "-h" || name == "help") {
       out << PROGRAM_HELP;
-      return 0;
-    }
-    const auto command = commands.find(name);
-    if (command == commands.end()) {
+    } else if (const auto command = commands.find(name); command != commands.end()) {
+      command->second({arguments.begin() + 1, arguments.end()}, out, err);
+    } else {
       std::vector<std::string> names;
       for (const auto& [known, run] : commands) names.push_back(known);
       throw UsageError(name.empty() ? "missing COMMAND" : "unknown command \"" + name + "\"" + didYouMean(name, names));
     }
-    command->second({arguments.begin() + 1, arguments.end()}, out, err);
     flushAndCheck(out, "standard output");
     return 0;
   } catch (const OutputClosed&) {

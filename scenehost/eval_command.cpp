@@ -20,6 +20,10 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err);
   placed.warnOfNodesWithoutItem(err);
+  if (file.nodes.empty()) {
+    err << "warning: " << file.path
+        << ": the scene has no nodes, so there is nothing to evaluate (give them in \"nodes\")\n";
+  }
   // Nothing here reads the record, and it would grow with every frame.
   placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));

@@ -12,12 +12,21 @@
 namespace kv::scenehost {
 namespace {
 
+constexpr int VALUE_WIDTH = 11;
+
 // Six decimals in a fixed width so that columns of values line up; a
-// negative zero prints as zero.
+// negative zero prints as zero. A value too large for that width (1e300 would
+// take 308 characters) is written in its shortest form that reads back
+// exactly, switching to an exponent where that is shorter (1e+300); only one
+// that needs more than the width shifts the rest of its row.
 std::string fixed(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%11.6f", value);
-  const std::string printed = text;
+  char text[400];
+  const int length = std::snprintf(text, sizeof text, "%*.6f", VALUE_WIDTH, value);
+  std::string printed = text;
+  if (length > VALUE_WIDTH) {
+    printed = host::formatDouble(value);
+    printed.insert(0, static_cast<std::size_t>(std::max(0, VALUE_WIDTH - static_cast<int>(printed.size()))), ' ');
+  }
   return printed == "  -0.000000" ? "   0.000000" : printed;
 }
 
@@ -57,6 +66,7 @@ class ColumnPrinter : public FramePrinter {
       : columns_(columns),
         file_(file),
         out_(out),
+        angleUnit_(angleUnitName(angles)),
         angleScale_(angles == AngleUnit::Degrees ? 180 / std::numbers::pi : 1) {}
 
   // The value of column `c` as shown: an angle in the unit asked for.
@@ -72,6 +82,7 @@ class ColumnPrinter : public FramePrinter {
   const std::vector<OutputColumn>& columns_;
   const SceneFile& file_;
   std::ostream& out_;
+  const char* angleUnit_;
 
  private:
   double angleScale_;
@@ -138,7 +149,7 @@ class CsvPrinter : public ColumnPrinter {
  public:
   CsvPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, AngleUnit angles, std::ostream& out)
       : ColumnPrinter(columns, file, angles, out) {
-    out_ << "frame,time,node,output,type,x,y,z,item\n";
+    out_ << "frame,time,node,output,type,x,y,z,item,unit\n";
   }
 
   void frame(const EvaluatedFrame& frame) override {
@@ -147,7 +158,8 @@ class CsvPrinter : public ColumnPrinter {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       const OutputColumn& column = columns_[c];
       const host::OutputValue value = shown(frame, c);
-      rows += start + csvField(column.node) + "," + csvField(column.output) + "," + connectionTypeName(column.type) + ",";
+      rows +=
+          start + csvField(column.node) + "," + csvField(column.output) + "," + connectionTypeName(column.type) + ",";
       if (column.type == CT_VECTOR) {
         rows += host::formatDouble(value.vector[0]) + "," + host::formatDouble(value.vector[1]) + "," +
                 host::formatDouble(value.vector[2]) + ",";
@@ -156,7 +168,8 @@ class CsvPrinter : public ColumnPrinter {
       } else {
         rows += host::hexId(itemOf(value)) + ",,," + csvField(file_.itemLabel(itemOf(value)));
       }
-      rows += "\n";
+      // Each rotation names its unit in its own row, where every reader keeps it.
+      rows += std::string(",") + (column.angle ? angleUnit_ : "") + "\n";
     }
     out_ << rows;
   }
@@ -168,8 +181,8 @@ class JsonPrinter : public ColumnPrinter {
  public:
   JsonPrinter(const std::vector<OutputColumn>& columns, const SceneFile& file, AngleUnit angles, std::ostream& out)
       : ColumnPrinter(columns, file, angles, out) {
-    out_ << "{\n  \"fps\": " << Json(file.fps).dump() << ",\n  \"angles\": \""
-         << (angles == AngleUnit::Degrees ? "degrees" : "radians") << "\",\n  \"frames\": [";
+    out_ << "{\n  \"fps\": " << Json(file.fps).dump() << ",\n  \"angles\": \"" << angleUnitName(angles)
+         << "\",\n  \"frames\": [";
   }
 
   void frame(const EvaluatedFrame& frame) override {

@@ -19,7 +19,6 @@
 namespace kv::scenehost {
 namespace {
 
-
 std::string quotedList(const std::vector<std::string>& names) {
   std::string list;
   for (const std::string& name : names) list += (list.empty() ? "" : ", ") + inQuotes(name);
@@ -63,7 +62,8 @@ class PanelSession {
     const host::DataInfo* data = panel_.dataInfo(control.id);
     if (data == nullptr) throw SceneError(inQuotes(label) + " holds no value (a button? use --press)");
     std::string shown = text;
-    int accepted;
+    const std::vector<ShownValue> before = shownValues();
+    int accepted = 0;
     if (data->dataType == "float") {
       const std::optional<double> value = parseDouble(text);
       if (!value) throw SceneError(inQuotes(label) + " takes a finite number, not " + inQuotes(text));
@@ -73,16 +73,21 @@ class PanelSession {
       shown = std::to_string(value) + " " + shownChoice(control, value);
       accepted = panel_.set(control.id, value);
     }
-    return "set " + inQuotes(label) + " to " + shown + (accepted != 0 ? "" : ": the panel refused it");
+    std::string line = "set " + inQuotes(label) + " to " + shown + (accepted != 0 ? "" : ": the panel refused it");
+    // What else the value changed (another object clears the bone).
+    const std::string others = changes(before, label);
+    return others.empty() ? line : line + "; " + others;
   }
 
   std::string press(const std::string& label) {
     const host::ControlInfo& control = this->control(label);
     if (panel_.button(control.id) == nullptr) throw SceneError(inQuotes(label) + " is not a button (use --set)");
+    const std::vector<ShownValue> values = shownValues();
     const std::size_t before = host_.calls().count("command ");
     panel_.press(control.id);
     const std::vector<std::string> commands = host_.calls().matching("command ");
-    std::string line = "press " + inQuotes(label) + ":";
+    const std::string changed = changes(values);
+    std::string line = "press " + inQuotes(label) + ": " + (changed.empty() ? "no value changed" : changed) + ";";
     if (commands.size() == before) return line + " no command";
     for (std::size_t i = before; i < commands.size(); ++i) line += " command " + inQuotes(commands[i].substr(8));
     return line;
@@ -94,16 +99,8 @@ class PanelSession {
     for (const host::ControlInfo& control : panel_.controls()) {
       std::vector<std::string> row{control.label, control.controlClass};
       if (panel_.dataInfo(control.id) != nullptr) {
-        const std::optional<host::PanelValue> value = panel_.value(control.id);
-        if (!value) {
-          row.push_back("(unavailable)");
-        } else if (const auto* number = std::get_if<double>(&*value)) {
-          row.push_back(host::formatDouble(*number));
-        } else {
-          const std::int32_t index = std::get<std::int32_t>(*value);
-          row.push_back(std::to_string(index));
-          row.push_back(shownChoice(control, index));
-        }
+        const std::vector<std::string> cells = valueCells(control);
+        row.insert(row.end(), cells.begin(), cells.end());
       }
       table.addRow(std::move(row));
       if (panel_.popup(control.id) != nullptr) {
@@ -118,6 +115,44 @@ class PanelSession {
   }
 
  private:
+  struct ShownValue {
+    std::string label;
+    std::string text;
+  };
+
+  // A valued control's value as the panel shows it: a number; an entry's
+  // number and what it shows; or "(unavailable)".
+  std::vector<std::string> valueCells(const host::ControlInfo& control) const {
+    const std::optional<host::PanelValue> value = panel_.value(control.id);
+    if (!value) return {"(unavailable)"};
+    if (const auto* number = std::get_if<double>(&*value)) return {host::formatDouble(*number)};
+    const std::int32_t index = std::get<std::int32_t>(*value);
+    return {std::to_string(index), shownChoice(control, index)};
+  }
+
+  std::vector<ShownValue> shownValues() const {
+    std::vector<ShownValue> values;
+    for (const host::ControlInfo& control : panel_.controls()) {
+      if (panel_.dataInfo(control.id) == nullptr) continue;
+      std::string text;
+      for (const std::string& cell : valueCells(control)) text += (text.empty() ? "" : " ") + cell;
+      values.push_back({control.label, std::move(text)});
+    }
+    return values;
+  }
+
+  // "Item 1 [object, colour 152] Arm -> 0 (none)" for every valued control
+  // (but `skipped`) that shows other than it did in `before`.
+  std::string changes(const std::vector<ShownValue>& before, const std::string& skipped = "") const {
+    std::string text;
+    const std::vector<ShownValue> after = shownValues();
+    for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
+      if (after[i].label == skipped || after[i].text == before[i].text) continue;
+      text += (text.empty() ? "" : ", ") + after[i].label + " " + before[i].text + " -> " + after[i].text;
+    }
+    return text;
+  }
+
   // The entries a choice offers: pop-up entries, or the string list of a choice.
   std::vector<std::string> choices(const host::ControlInfo& control) const {
     std::vector<std::string> names;

@@ -91,7 +91,7 @@ void PlotRecorder::addSample(PlotSeries& series, Source& source, const host::Out
 
 void checkPlotTarget(const std::string& path) {
   const std::string extension = std::filesystem::path(path).extension().string();
-  if (extension != ".svg" && extension != ".png") throw SceneError(path + ": the picture must be a .svg or .png file");
+  if (extension != ".svg" && extension != ".png") throw UsageError(path + ": the picture must be a .svg or .png file");
   if (findGnuplot().empty())
     throw SceneError("--plot needs gnuplot, which is not on PATH (Debian package gnuplot-nox)");
 }

@@ -17,7 +17,7 @@ namespace kv::scenehost {
 // Keeps, frame by frame, the values the picture draws, and draws it.
 class PlotRecorder {
  public:
-  // Throws SceneError as checkPlotTarget does, or when the scene evaluates no
+  // Throws as checkPlotTarget does, or SceneError when the scene evaluates no
   // outputs. Rotations are drawn in `angles`; `scene` must outlive this.
   PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles);
 
@@ -50,8 +50,8 @@ class PlotRecorder {
   std::vector<Source> sources_;  // one per series
 };
 
-// Throws SceneError unless `path` ends in .svg or .png and gnuplot is on PATH;
-// lets a command fail before it prints anything.
+// Throws UsageError unless `path` ends in .svg or .png, SceneError unless
+// gnuplot is on PATH; lets a command fail before it prints anything.
 void checkPlotTarget(const std::string& path);
 
 // The gnuplot program found on PATH, or "" when there is none.

@@ -209,12 +209,7 @@ class SceneParser {
   // by a name unique among all bones, or as "Owner:Bone".
   ItemId resolve(const std::string& name, const std::string& where) const {
     if (auto it = named_.find(name); it != named_.end()) return it->second;
-    std::vector<ItemId> matches;
-    for (const auto& [owner, bones] : bones_) {
-      if (auto it = bones.find(name); it != bones.end()) matches.push_back(it->second);
-    }
-    if (matches.size() == 1) return matches[0];
-    if (matches.size() > 1) fail(where, "several bones are named " + inQuotes(name) + ": write \"Owner:" + name + "\"");
+    if (const std::optional<ItemId> bone = boneNamed(name, where)) return *bone;
     if (const std::size_t colon = name.find(':'); colon != std::string::npos) {
       const auto owner = named_.find(name.substr(0, colon));
       if (owner != named_.end()) {
@@ -224,6 +219,22 @@ class SceneParser {
       }
     }
     fail(where, "no item named " + inQuotes(name) + didYouMean(name, itemNames()));
+  }
+
+  // The one bone named `name` among all bones; nullopt when none is. A name
+  // that several bones share is refused, listing the "Owner:Bone" forms.
+  std::optional<ItemId> boneNamed(const std::string& name, const std::string& where) const {
+    std::vector<ItemId> matches;
+    for (const auto& [owner, bones] : bones_) {
+      if (auto it = bones.find(name); it != bones.end()) matches.push_back(it->second);
+    }
+    if (matches.empty()) return std::nullopt;
+    if (matches.size() == 1) return matches[0];
+    std::string forms;
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+      forms += (i == 0 ? "" : i + 1 < matches.size() ? ", " : " or ") + inQuotes(file_.itemLabel(matches[i]));
+    }
+    fail(where, "several bones are named " + inQuotes(name) + ": write " + forms);
   }
 
   // Every name an item can be given by: objects, lights and cameras; bones
@@ -400,25 +411,27 @@ class SceneParser {
       }
       return id;
     }
+    // In a bone field a bone's name means the bone, even where an object has it too.
+    if (const std::optional<ItemId> bone = boneNamed(name, where)) return *bone;
     const ItemId id = resolve(name, where);
     if (host::itemTypeOf(id) != IT_BONE) fail(where, inQuotes(name) + " is " + typeName(id) + ", not a bone");
     return id;
   }
 
+  // A time mode by its label or its number; the module takes no other.
   std::int32_t mode(const Json& json, const std::string& where) const {
     static const std::vector<std::string> labels{"Cur", "Abs", "Rel"};
     if (json.is_string()) {
       const std::string label = json.get<std::string>();
       const auto found = std::find(labels.begin(), labels.end(), label);
       if (found != labels.end()) return static_cast<std::int32_t>(found - labels.begin());
-      fail(where, "expected \"Cur\", \"Abs\", \"Rel\" or a number" + didYouMean(label, labels));
     }
-    if (!json.is_number()) fail(where, "expected \"Cur\", \"Abs\", \"Rel\" or a number");
-    if (!json.is_number_integer() || json.get<std::int64_t>() < INT32_MIN || json.get<std::int64_t>() > INT32_MAX) {
-      fail(where, "a mode number is a whole number from " + std::to_string(INT32_MIN) + " to " +
-                      std::to_string(INT32_MAX) + ", not " + json.dump());
+    if (json.is_number_integer() && json.get<std::int64_t>() >= 0 &&
+        json.get<std::int64_t>() < static_cast<std::int64_t>(labels.size())) {
+      return static_cast<std::int32_t>(json.get<std::int64_t>());
     }
-    return static_cast<std::int32_t>(json.get<std::int64_t>());
+    const std::string suggestion = json.is_string() ? didYouMean(json.get<std::string>(), labels) : "";
+    fail(where, "expected \"Cur\", \"Abs\" or \"Rel\" (or 0, 1, 2), not " + json.dump() + suggestion);
   }
 
   // {"Time": 0.5 | keys, "Item": "Name" | null | keys}: numbers make a scalar

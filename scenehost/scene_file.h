@@ -29,6 +29,9 @@ inline constexpr double DEFAULT_FPS = 30.0;
 // The unit of the angles a scene file writes ("angles"), and of those eval prints.
 enum class AngleUnit { Radians, Degrees };
 
+// "radians" or "degrees", as scene files, options and printed forms name the unit.
+inline const char* angleUnitName(AngleUnit unit) { return unit == AngleUnit::Degrees ? "degrees" : "radians"; }
+
 struct FrameRange {
   int first = 0;
   int last = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -140,11 +141,38 @@ TEST_F(CommandsTest, EvalTableAndCsv) {
   const RunResult csv = run({"eval", scene, "--frames", "5", "--format=csv"});
   ASSERT_EQ(csv.status, 0) << csv.err;
   const std::vector<std::string> records = lines(csv.out);
-  EXPECT_EQ(records[0], "frame,time,node,output,type,x,y,z,item");
-  EXPECT_EQ(records[1], "5,0.5,pos,Position,vector,1,0,0,");
-  EXPECT_EQ(records[2], "5,0.5,pos,X,scalar,1,,,");
-  EXPECT_EQ(records[7], "5,0.5,slide,X,scalar,5,,,");
-  EXPECT_EQ(records[8], "5,0.5,info,Parent,integer,10000001,,,A");
+  EXPECT_EQ(records[0], "frame,time,node,output,type,x,y,z,item,unit");
+  EXPECT_EQ(records[1], "5,0.5,pos,Position,vector,1,0,0,,");
+  EXPECT_EQ(records[2], "5,0.5,pos,X,scalar,1,,,,");
+  EXPECT_EQ(records[7], "5,0.5,slide,X,scalar,5,,,,");
+  EXPECT_EQ(records[8], "5,0.5,info,Parent,integer,10000001,,,A,");
+}
+
+TEST_F(CommandsTest, HugeValuesKeepTheTableReadableAndReadBackExactly) {
+  const std::string scene = write("far.json", R"({
+    "items": [{"type": "object", "name": "Far", "position": [1e300, -2.5e10, 12345.678]}],
+    "nodes": [{"name": "far", "server": "Item Pos", "item": "Far", "outputs": ["Position", "X"]}]})");
+  const RunResult table = run({"eval", scene});
+  ASSERT_EQ(table.status, 0) << table.err;
+  const std::vector<std::string> rows = lines(table.out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[2], "    0     0  far   Position       1e+300    -2.5e+10   12345.678");
+  EXPECT_EQ(rows[3], "    0     0  far   X              1e+300");
+  std::istringstream values(rows[2].substr(rows[2].find("Position") + 8));
+  const nlohmann::json delivered = evalJson(scene, "0")["frames"][0]["nodes"]["far"]["Position"];
+  for (int i = 0; i < 3; ++i) {
+    std::string text;
+    values >> text;
+    EXPECT_EQ(std::strtod(text.c_str(), nullptr), delivered[i].get<double>()) << text;
+  }
+}
+
+TEST_F(CommandsTest, AnEmptySceneSaysItHasNoNodes) {
+  const std::string scene = write("empty.json", "{}");
+  const RunResult result = run({"eval", scene});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "warning: " + scene +
+                            ": the scene has no nodes, so there is nothing to evaluate (give them in \"nodes\")\n");
 }
 
 TEST_F(CommandsTest, BoneNodesSampleTheBone) {
@@ -239,7 +267,8 @@ TEST_F(CommandsTest, UsageErrorsExitTwoAndHelpExitsZero) {
                                              {"panel", scene},
                                              {"panel", scene, "pos", "--set", "Time"},
                                              {"save", scene, "extra"},
-                                             {"eval", scene, "--plot"}}) {
+                                             {"eval", scene, "--plot"},
+                                             {"eval", scene, "--plot", "out.jpg"}}) {
     const RunResult result = run(arguments, false);
     EXPECT_EQ(result.status, 2) << ::testing::PrintToString(arguments) << result.err;
     EXPECT_NE(result.err.find("--help"), std::string::npos);
@@ -276,7 +305,9 @@ TEST_F(CommandsTest, MessagesSayWhatToFix) {
       {{"eval", scene(plain), "--frames", "0..3000000000"},
        2,
        "LAST 3000000000 is beyond the frame numbers a run counts (-2147483648 to 2147483647)"},
-      {{"eval", scene(plain + R"(, "mode": 1e10)")}, 1, "nodes[0].mode: a mode number is a whole number from"},
+      {{"eval", scene(plain + R"(, "mode": 1e10)")},
+       1,
+       "nodes[0].mode: expected \"Cur\", \"Abs\" or \"Rel\" (or 0, 1, 2), not"},
       {{"eval", scene(R"("server": "Item Pos", "item": "arm")")},
        1,
        "nodes[0].item: no item named \"arm\" (did you mean \"Arm\"?)"},
@@ -287,6 +318,8 @@ TEST_F(CommandsTest, MessagesSayWhatToFix) {
        1,
        "has no output \"Positon\" (did you mean \"Position\"?) (it has"},
       {{"eval", scene(plain), "--angles", "degree"}, 2, "--angles takes radians or degrees, not \"degree\" (did you"},
+      {{"eval", scene(plain), "--fram", "0..10"}, 2, "unknown option --fram (did you mean --frames?)\n"},
+      {{"panel", scene(plain), "n", "--sve"}, 2, "unknown option --sve (did you mean --save?)\n"},
   };
   for (const Case& c : cases) {
     const RunResult result = run(c.arguments);
@@ -367,8 +400,16 @@ TEST_F(CommandsTest, IdentifiersAndAnglesReadAlikeInEveryFormat) {
   const nlohmann::json json = nlohmann::json::parse(run({"eval", degrees, "--format", "json"}).out);
   EXPECT_NE(table.out.find("info  Rotation    90.000000  -30.000000    0.000000"), std::string::npos) << table.out;
   EXPECT_NE(csv.out.find("0,0,rot,P,scalar,-29.99999"), std::string::npos) << csv.out;
+  // CSV names the unit of each rotation in its own row's last column; other rows leave it empty.
+  const std::vector<std::string> records = lines(csv.out);
+  EXPECT_EQ(records[0], "frame,time,node,output,type,x,y,z,item,unit");
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    const bool rotation =
+        records[i].find(",Rotation,") != std::string::npos || records[i].find(",P,") != std::string::npos;
+    EXPECT_EQ(records[i].substr(records[i].rfind(',') + 1), rotation ? "degrees" : "") << records[i];
+  }
   EXPECT_NE(table.out.find("bone  Item         40010001 Body:Upper\n"), std::string::npos) << table.out;
-  EXPECT_NE(csv.out.find("0,0,bone,Item,integer,40010001,,,Body:Upper\n"), std::string::npos) << csv.out;
+  EXPECT_NE(csv.out.find("0,0,bone,Item,integer,40010001,,,Body:Upper,\n"), std::string::npos) << csv.out;
   EXPECT_EQ(json["frames"][0]["nodes"]["bone"]["Item"],
             nlohmann::json::parse(R"({"id": "40010001", "item": "Body:Upper"})"));
   EXPECT_NE(table.out.find("bone  Parent       10000001 Body\n"), std::string::npos) << table.out;

@@ -35,8 +35,9 @@ class FailingBuffer : public std::streambuf {
 
 class OutputTest : public ScenehostTest {
  protected:
+  // eval is given the built module.
   RunResult runInto(FailingBuffer& buffer, std::vector<std::string> arguments) {
-    if (arguments[0] != "servers") arguments.insert(arguments.end(), {"--module", KV_MODULE_PATH});
+    if (arguments[0] == "eval") arguments.insert(arguments.end(), {"--module", KV_MODULE_PATH});
     std::ostream out(&buffer);
     std::ostringstream err;
     return {runScenehost(arguments, out, err), buffer.taken(), err.str()};
@@ -67,11 +68,28 @@ TEST_F(OutputTest, EveryCommandChecksItsLastFlushAndAClosedPipeEndsQuietly) {
   EXPECT_EQ(servers.status, 1);
   EXPECT_EQ(servers.err, "scenehost: standard output: cannot write: No space left on device\n");
 
+  // Help and listings too, whichever way they are asked for.
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--help"}, {"help"}, {"eval", "--help"}, {"servers", "--help"}}) {
+    FailingBuffer small(10, ENOSPC);
+    const RunResult help = runInto(small, arguments);
+    EXPECT_EQ(help.status, 1) << arguments[0];
+    EXPECT_EQ(help.err, "scenehost: standard output: cannot write: No space left on device\n");
+  }
+
   FailingBuffer closed(100, EPIPE);
   const RunResult eval = runInto(closed, {"eval", scene(), "--frames", "0..100000"});
   EXPECT_EQ(eval.status, 1);
   EXPECT_EQ(eval.err, "");
   EXPECT_EQ(eval.out.size(), 100u);
+}
+
+TEST_F(OutputTest, AFailedWriteIsReportedWithItsOwnReason) {
+  // The evaluation group leaves EDOM in errno after the write failed.
+  FailingBuffer full(10, ENOSPC);
+  const RunResult result = runInto(full, {"validate", KV_MODULE_PATH, "--level", "quick", "--only", "evaluation"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "scenehost: standard output: cannot write: No space left on device\n");
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TEST_F(PanelTest, SetsValuesAndReportsButtonCommands) {
   const std::string& out = result.out;
   EXPECT_TRUE(contains(out, "set \"Item\" to 3 [light, colour 16777217] Sun\n")) << out;
   EXPECT_TRUE(contains(out, "set \"Mode\" to 2 Rel\nset \"Mode\" to 1 Abs\n")) << out;
-  EXPECT_TRUE(contains(out, "press \"Select by CurItem\": command \"SelectItem 20000001\"\n")) << out;
+  EXPECT_TRUE(contains(out, "press \"Select by CurItem\": no value changed; command \"SelectItem 20000001\"\n")) << out;
   EXPECT_TRUE(contains(out, "node state: ids 20000001 (Sun); time 0; mode 1")) << out;
   EXPECT_TRUE(contains(out, "selection: Sun")) << out;
 }
@@ -99,8 +99,30 @@ TEST_F(PanelTest, BonePanelFollowsTheOwner) {
   // The selected bone and its owner come in through the button.
   result = run({"panel", scene(), "1", "--press", "Get from LayoutSel"});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(contains(result.out, "press \"Get from LayoutSel\": no command")) << result.out;
+  EXPECT_TRUE(contains(result.out,
+                       "press \"Get from LayoutSel\": Item 0 (none) -> 2 [object, colour 16777216] Body, "
+                       "Bone 0 (none) -> 2 [bone, colour 152] Lower; no command\n"))
+      << result.out;
   EXPECT_TRUE(contains(result.out, "ids 10000002 (Body) 40020002 (Body:Lower)")) << result.out;
+}
+
+TEST_F(PanelTest, EveryActionSaysWhatElseItChanged) {
+  const std::string file = write("unselected.json", R"({
+    "items": [{"type": "object", "name": "Cube", "color": 3}, {"type": "object", "name": "Body"},
+              {"type": "bone", "name": "Upper", "owner": "Body"}],
+    "nodes": [{"name": "pos", "server": "Item Pos", "item": "Cube"}, {"name": "bone", "server": "Bone Pos", "bone": "Upper"}]})");
+  // With nothing selected the button clears the item.
+  RunResult result = run({"panel", file, "pos", "--press", "Get from LayoutSel"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(
+      contains(result.out, "press \"Get from LayoutSel\": Item 1 [object, colour 155] Cube -> 0 (none); no command\n"))
+      << result.out;
+  // Another object clears the bone.
+  result = run({"panel", file, "bone", "--set", "Item=Cube"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(contains(result.out,
+                       "set \"Item\" to 1 [object, colour 155] Cube; Bone 1 [bone, colour 152] Upper -> 0 (none)\n"))
+      << result.out;
 }
 
 TEST_F(PanelTest, ErrorsNameTheControlOrNode) {

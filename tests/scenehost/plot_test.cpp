@@ -160,7 +160,7 @@ TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
 TEST_F(PlotTest, ExplainsWhatIsMissing) {
   const std::string scene = write("scene.json", RISING_BALL);
   RunResult result = run({"eval", scene, "--plot", path("paths.pdf")});
-  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("the picture must be a .svg or .png file"), std::string::npos) << result.err;
 
   {

@@ -111,7 +111,7 @@ TEST(SceneFileTest, ReadsNodeSettingsInputsAndOutputs) {
               {"type": "bone", "name": "B1", "owner": "Arm"}],
     "nodes": [
       {"server": "Item Pos", "item": "Arm", "mode": "Rel", "time": -0.5, "outputs": "X"},
-      {"name": "b", "server": "KvI_BONEWP", "bone": "B1", "mode": 7,
+      {"name": "b", "server": "KvI_BONEWP", "bone": "B1", "mode": 1,
        "inputs": {"Time": [{"f": 0, "v": 0}, {"f": 4, "v": 2}],
                   "Item": [{"f": 2, "v": "Leg"}, {"f": 0, "v": "Arm"}, {"f": 3, "v": null}]},
        "outputs": ["W Pos", "Y"]}]})");
@@ -129,7 +129,7 @@ TEST(SceneFileTest, ReadsNodeSettingsInputsAndOutputs) {
   const ItemId arm = find(file, IT_OBJECT, "Arm");
   EXPECT_EQ(bone.bone, find(file, IT_BONE, "B1", arm));
   EXPECT_EQ(bone.object, arm);  // taken from the bone
-  EXPECT_EQ(bone.mode, 7);      // any number is kept as written
+  EXPECT_EQ(bone.mode, 1);      // a mode's number stands for its label
   ASSERT_EQ(bone.inputs.size(), 2u);
   const auto& time = std::get<ScalarTrack>(bone.inputs[0].source);
   EXPECT_DOUBLE_EQ(time.at(0.5), 1.0);  // frame 2 of 4 fps, halfway between the keys
@@ -142,6 +142,18 @@ TEST(SceneFileTest, ReadsNodeSettingsInputsAndOutputs) {
   EXPECT_EQ(file.findNode("b"), &bone);
   EXPECT_EQ(file.findNode("0"), &item);
   EXPECT_EQ(file.findNode("2"), nullptr);
+}
+
+TEST(SceneFileTest, ABoneFieldTakesABoneByItsNameEvenWhereAnObjectHasIt) {
+  const SceneFile file = parse(R"({
+    "items": [{"type": "object", "name": "Body"}, {"type": "object", "name": "Arm"},
+              {"type": "bone", "name": "Arm", "owner": "Body"}],
+    "nodes": [{"name": "bone", "server": "Bone Pos", "bone": "Arm"},
+              {"name": "object", "server": "Item Pos", "item": "Arm"}]})");
+  const ItemId body = find(file, IT_OBJECT, "Body");
+  EXPECT_EQ(file.nodes[0].bone, find(file, IT_BONE, "Arm", body));
+  EXPECT_EQ(file.nodes[0].object, body);
+  EXPECT_EQ(file.nodes[1].item, find(file, IT_OBJECT, "Arm"));  // elsewhere the object's name is the object
 }
 
 TEST(SceneFileTest, MalformedJsonNamesLineAndColumn) {
@@ -191,7 +203,9 @@ TEST(SceneFileTest, ErrorsNameThePlaceAndTheName) {
   EXPECT_EQ(parseError(R"({"items": [{"type": "bone", "name": "X", "owner": "P"}, {"type": "bone", "name": "X",
              "owner": "Q"}, {"type": "object", "name": "P"}, {"type": "object", "name": "Q"}],
              "selection": ["X"]})"),
-            "t.json: selection[0]: several bones are named \"X\": write \"Owner:X\"");
+            "t.json: selection[0]: several bones are named \"X\": write \"P:X\" or \"Q:X\"");
+  EXPECT_EQ(parseError("{" + items + R"(, "nodes": [{"server": "Item Pos", "mode": 3}]})"),
+            "t.json: nodes[0].mode: expected \"Cur\", \"Abs\" or \"Rel\" (or 0, 1, 2), not 3");
   EXPECT_EQ(parseError(R"({"items": [{"type": "object", "name": "A", "position": [{"f": 0, "v": [0, 0, 0]}, 3]}]})"),
             "t.json: items[0].position[1]: expected a key {\"t\"|\"f\": ..., \"v\": ...}");
   EXPECT_EQ(parseError(R"({"nodes": [{"server": "S", "inputs": {"Time": [{"t": 0, "f": 1, "v": 2}]}}]})"),
