@@ -105,23 +105,23 @@ int itemListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemI
 
 int objectListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemInfo), OBJECT_LIST, 0}); }
 
-int boneListCount(void* owner) noexcept { return entryCount(boneList(hostServices.itemInfo, ownerOf(owner))); }
+int boneListCount(void* owner) noexcept { return entryCount(boneList(hostServices().itemInfo, ownerOf(owner))); }
 
 const char* itemListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(hostServices().globalLookup), index,
                    itemEntryText);
 }
 
 const char* objectListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(hostServices().globalLookup), index,
                    objectEntryText);
 }
 
 const char* boneListName(void* owner, int index) noexcept {
   if (index == 0) return "(none)";
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   return entryText(boneList(host.itemInfo, ownerOf(owner)), interfaceInfo(host.globalLookup), index, boneEntryText);
 }
 
