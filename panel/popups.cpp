@@ -58,8 +58,7 @@ ListEntry entryAt(const PopupList& list, int index) noexcept {
   if (list.info == nullptr) return {};
   int start = 1;
   for (const ListSection& section : list.sections) {
-    const ListWalk walk = walkList(*list.info, section.itemType, list.owner,
-                                   [&](ItemId, std::int32_t at) { return start + at == index; });
+    const ListWalk walk = listEntry(*list.info, section.itemType, list.owner, index, start);
     if (walk.found != 0) return {walk.found, section.icon};
     start += walk.index;
   }
