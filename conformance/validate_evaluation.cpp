@@ -28,8 +28,9 @@ constexpr int DEEP_OBJECTS = 10000;
 constexpr int DEEP_BONES = 3000;  // the scene's bone identifiers run out at 4095
 
 bool sameBits(const host::OutputValue& a, const host::OutputValue& b) {
-  return a.deliveries == b.deliveries && std::bit_cast<std::array<std::uint64_t, 3>>(a.vector) ==
-                                             std::bit_cast<std::array<std::uint64_t, 3>>(b.vector) &&
+  return a.deliveries == b.deliveries &&
+         std::bit_cast<std::array<std::uint64_t, 3>>(a.vector) ==
+             std::bit_cast<std::array<std::uint64_t, 3>>(b.vector) &&
          std::bit_cast<std::uint64_t>(a.scalar) == std::bit_cast<std::uint64_t>(b.scalar) && a.integer == b.integer;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <span>
 
 namespace kv {
 
@@ -32,14 +34,14 @@ constexpr std::int32_t ENTRIES_REMEMBERED = 1024;
 // so the found entry alone tells whether the walk stayed among distinct ones.
 ListWalk listEntry(const ItemInfoService& info, int itemType, ItemId owner, std::int32_t number, std::int32_t first) {
   const std::int32_t position = number >= first ? number - first : -1;
-  std::array<ItemId, ENTRIES_REMEMBERED> earlier;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled as walked
+  std::array<ItemId, ENTRIES_REMEMBERED> earlier{};  // filled as walked, up to the found entry
   const ListWalk walk = walkList(info, itemType, owner, [&](ItemId it, std::int32_t index) {
     if (index < ENTRIES_REMEMBERED) earlier[static_cast<std::size_t>(index)] = it;
     return index == position;
   });
   if (walk.found == 0) return walk;
-  const auto end = earlier.begin() + std::min(position, ENTRIES_REMEMBERED);
-  bool repeat = std::find(earlier.begin(), end, walk.found) != end;
+  const std::span<const ItemId> kept(earlier.data(), static_cast<std::size_t>(std::min(position, ENTRIES_REMEMBERED)));
+  bool repeat = std::ranges::find(kept, walk.found) != kept.end();
   if (!repeat && position > ENTRIES_REMEMBERED) {
     // The entries between those kept and the found one, walked again.
     const ListWalk again = walkList(info, itemType, owner, [&](ItemId it, std::int32_t index) {

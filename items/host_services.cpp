@@ -30,9 +30,7 @@ bool lookupInto(GlobalLookup global, const char* name, T& member) {
   return member != nullptr;
 }
 
-int published(const HostServices& services) {
-  return publishHostServices(services) ? AFUNC_OK : AFUNC_BADGLOBAL;
-}
+int published(const HostServices& services) { return publishHostServices(services) ? AFUNC_OK : AFUNC_BADGLOBAL; }
 
 }  // namespace
 

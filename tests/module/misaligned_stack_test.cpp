@@ -16,10 +16,10 @@
 #include <limits>
 #include <string>
 
+#include "contract/panel_ids.h"
 #include "host/host.h"
 #include "nodes/instance.h"
 #include "nodes/node_table.h"
-#include "contract/panel_ids.h"
 
 #if defined(__i386__) || (defined(__x86_64__) && defined(__ELF__))
 
@@ -117,7 +117,7 @@ constexpr std::uint32_t MXCSR_DEFAULT = 0x1F80;
 constexpr std::uint32_t MXCSR_FLAGS = 0x3F;
 constexpr int MXCSR_MASKS_SHIFT = 7;
 constexpr std::uint32_t X87_DEFAULT = 0x037F;
-constexpr std::uint32_t X87_EXCEPTIONS = 0x3F;    // flags in the status word, masks in the control word
+constexpr std::uint32_t X87_EXCEPTIONS = 0x3F;     // flags in the status word, masks in the control word
 constexpr std::uint32_t X87_ERROR_SUMMARY = 0x80;  // status: an unmasked exception is pending
 
 struct FpCase {
