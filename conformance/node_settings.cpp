@@ -15,6 +15,18 @@ std::vector<std::string> nodeServers(const host::LoadedModule& module) {
   return names;
 }
 
+int activateServer(const host::ServerInfo& server, GlobalLookup lookup) {
+  if (server.className == NODE_INTERFACE_CLASS) {
+    NodeInterfaceRecord record{};
+    return server.activate(HOST_INTERFACE_VERSION, lookup, &record, nullptr);
+  }
+  NodeInstanceFuncs instance{};
+  NodeItemFuncs item{};
+  NodeRenderFuncs render{};
+  NodeHandler handler{&instance, &item, &render, nullptr};
+  return server.activate(HOST_INTERFACE_VERSION, lookup, &handler, nullptr);
+}
+
 host::SavedState settingsState(const NodeSettings& settings) {
   host::SavedState state;
   state.add(BLOCK_IDS, "ids", {settings.ids.begin(), settings.ids.end()})

@@ -16,6 +16,10 @@ namespace kv::conformance {
 // The names of the module's "NodeHandler" servers, in table order.
 std::vector<std::string> nodeServers(const host::LoadedModule& module);
 
+// Activates a server with `lookup` into records of its own, as a host does: a
+// node server before create, a panel server for no instance. Its result.
+int activateServer(const host::ServerInfo& server, GlobalLookup lookup);
+
 // A node's settings as its saved state holds them: the identifiers of the
 // "ids" block, the "time" and the "mode".
 struct NodeSettings {

@@ -2,25 +2,37 @@
 // but finite values (zero and negative scales, subnormal and tiny numbers,
 // cameras under bones, hierarchies 10,000 levels deep, bones whose owner is
 // gone, parents and lists that loop) must be finite; over NaN, infinite and huge values every evaluation
-// must still deliver exactly one value.
+// must still deliver exactly one value. After lists that loop onto their last item, a node given an item
+// by its list number in the panel must evaluate as one that loads the item.
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "conformance/groups.h"
 #include "conformance/node_settings.h"
 #include "conformance/random_scene.h"
+#include "contract/panel_ids.h"
 
 namespace kv::conformance {
 namespace {
 
 constexpr int DEEP_OBJECTS = 10000;
 constexpr int DEEP_BONES = 3000;  // the scene's bone identifiers run out at 4095
+
+bool sameBits(const host::OutputValue& a, const host::OutputValue& b) {
+  return a.deliveries == b.deliveries &&
+         std::bit_cast<std::array<std::uint64_t, 3>>(a.vector) ==
+             std::bit_cast<std::array<std::uint64_t, 3>>(b.vector) &&
+         std::bit_cast<std::uint64_t>(a.scalar) == std::bit_cast<std::uint64_t>(b.scalar) && a.integer == b.integer;
+}
 
 bool finite(const host::OutputValue& value) {
   return std::isfinite(value.vector[0]) && std::isfinite(value.vector[1]) && std::isfinite(value.vector[2]) &&
@@ -69,6 +81,12 @@ class EvaluationRun {
       Tally tally;
       for (int scene = 0; scene < 4 * context_.scale(); ++scene) withScene(loopedScene(), tally, true, "looped scene");
       tally.report(r, "evaluation: parents and item lists that loop", finiteOutputs, "evaluation");
+    }
+    {
+      Tally tally;
+      for (int scene = 0; scene < context_.scale(); ++scene) numberedAfterLoops(tally);
+      tally.report(r, "evaluation: items chosen by number after lists that loop onto their last item",
+                   "the values of a node that loads the item at that number", "evaluation");
     }
     {
       Tally tally;
@@ -214,6 +232,70 @@ class EvaluationRun {
     }
     items.insert(items.end(), lastOnes.begin(), lastOnes.end());
     evaluateAll(host, items, tally, wantFinite, sceneName, 2);
+  }
+
+  // The object list and the longest bone list lead back onto their last item,
+  // a loop a walk sees a few entries late. Each node picks in its panel the
+  // number of an item after the objects (or of any bone, or one past the bones,
+  // which is none), and must deliver what a twin that loads that item does.
+  void numberedAfterLoops(Tally& tally) {
+    host::Scene scene;
+    // Loops seen at once (the last of 2, 4 or 8 items) as well as late.
+    buildRandomScene(scene, draw_, 2 + static_cast<int>(draw_.below(12)));
+    const std::vector<ItemId>& objects = scene.list(IT_OBJECT);
+    ItemId owner = objects.front();
+    for (const ItemId object : objects) {
+      if (scene.list(IT_BONE, object).size() > scene.list(IT_BONE, owner).size()) owner = object;
+    }
+    const std::vector<ItemId>& bones = scene.list(IT_BONE, owner);
+    scene.loopListBackTo(objects.back());
+    if (!bones.empty()) scene.loopListBackTo(bones.back());
+    std::vector<ItemId> after = scene.list(IT_LIGHT);
+    after.insert(after.end(), scene.list(IT_CAMERA).begin(), scene.list(IT_CAMERA).end());
+    host::ServiceHost host(scene);
+    host.calls().setEnabled(false);
+
+    for (const std::string& server : servers_) {
+      std::string error;
+      const auto loaded = tryNode(host, *context_.module, server, error);
+      const auto picked = loaded ? tryNode(host, *context_.module, server, error) : nullptr;
+      host::HostPanel* panel = picked ? tryPanel(*picked, error) : nullptr;
+      const std::optional<NodeSettings> fresh = panel ? nodeSettings(*loaded) : std::nullopt;
+      if (!tally.record(fresh.has_value(), [&] { return server + ": " + error; })) continue;
+      NodeSettings settings = *fresh;
+      settings.mode = static_cast<std::int32_t>(draw_.below(3));
+      settings.time = draw_.uniform(-2.0, 12.0);
+      picked->load(settingsState(settings));
+      std::string choice;
+      if (settings.ids.size() == 2) {
+        const std::size_t number = draw_.below(bones.size() + 2);
+        settings.ids = {owner, number >= 1 && number <= bones.size() ? bones[number - 1] : ItemId{0}};
+        panel->set(CTL_ITEM, listNumber(scene, owner));
+        panel->set(CTL_BONE, static_cast<std::int32_t>(number));
+        choice = "bone number " + std::to_string(number);
+      } else {
+        const ItemId item = draw_.pick(after);
+        chooseItem(settings, item);
+        panel->set(CTL_ITEM, listNumber(scene, item));
+        choice = "item number " + std::to_string(listNumber(scene, item));
+      }
+      loaded->load(settingsState(settings));
+      const std::size_t outputs = loaded->outputs().size();
+      for (int step = 0; step < 2; ++step) {
+        const double time = draw_.uniform(-1.0, 11.0);
+        loaded->newTime(step, time);
+        picked->newTime(step, time);
+        for (std::size_t output = 0; output < outputs; ++output) {
+          const host::OutputValue expected = loaded->evaluate(output);
+          const host::OutputValue value = picked->evaluate(output);
+          tally.record(sameBits(value, expected), [&] {
+            return server + " given " + choice + " in its panel, output " + std::to_string(output) + ": " +
+                   valueText(value) + " instead of " + valueText(expected) + " from loading " +
+                   stateText(settingsState(settings));
+          });
+        }
+      }
+    }
   }
 
   // Bones named by nodes after their owner (and with it they) left the scene,

@@ -54,17 +54,8 @@ std::optional<bool> mapped(const std::string& path) {
   return false;
 }
 
-// Activates a node server into a record of its own, as a host does before create.
-int activate(const host::ServerInfo& server) {
-  NodeInstanceFuncs instance{};
-  NodeItemFuncs item{};
-  NodeRenderFuncs render{};
-  NodeHandler handler{};
-  handler.instance = &instance;
-  handler.item = &item;
-  handler.render = &render;
-  return server.activate(HOST_INTERFACE_VERSION, host::ServiceHost::lookup(), &handler, nullptr);
-}
+// Activates a node server as a host does before create.
+int activate(const host::ServerInfo& server) { return activateServer(server, host::ServiceHost::lookup()); }
 
 // Serves only the node service names of `build`.
 void serveBuild(host::ServiceHost& host, unsigned build) {

@@ -1,8 +1,12 @@
 // The threads group: several threads evaluate every output of shared
-// instances at once, time step after time step, with the settings fixed; every
-// value must equal what a second set of instances, evaluated on one thread,
-// delivers. Run under ThreadSanitizer this also finds races on the caches.
+// instances at once, time step after time step, with the settings fixed, while
+// one more activates every server over and over, as a host's interface thread
+// does when the user adds nodes during a render, some activations missing a
+// service. Every value must equal what a second set of instances, evaluated on
+// one thread, delivers. Run under ThreadSanitizer this also finds races on the
+// caches and on the module's services.
 #include <array>
+#include <atomic>
 #include <bit>
 #include <condition_variable>
 #include <memory>
@@ -63,6 +67,43 @@ class StartingGate {
   int waiting_;
 };
 
+// Activates every server, round after round until `stop`: one round with every
+// service served, then one for each service withheld in turn and one with no
+// lookup function at all. Runs on a thread of its own, the only one that uses
+// the host's lookup.
+class Activator {
+ public:
+  Activator(host::ServiceHost& host, const host::LoadedModule& module) : host_(host), module_(module) {
+    const unsigned build = hostBuild(host.productInfo());
+    missing_ = {"",
+                NODE_FUNCS_SERVICE,
+                nameForBuild(OUTPUT_FUNCS_NAMES, build),
+                nameForBuild(INPUT_FUNCS_NAMES, build),
+                ITEM_INFO_SERVICE,
+                BONE_INFO_SERVICE,
+                PANEL_SERVICE,
+                nullptr};
+  }
+
+  void run(const std::atomic<bool>& stop) {
+    do {
+      for (const char* service : missing_) {
+        if (service != nullptr && *service != '\0') host_.withhold(service);
+        const GlobalLookup lookup = service != nullptr ? host::ServiceHost::lookup() : nullptr;
+        for (const host::ServerInfo& server : module_.servers()) {
+          activateServer(server, lookup);
+        }
+        host_.restoreAll();
+      }
+    } while (!stop.load(std::memory_order_acquire));
+  }
+
+ private:
+  host::ServiceHost& host_;
+  const host::LoadedModule& module_;
+  std::array<const char*, 8> missing_{};  // "": none withheld; null: no lookup function
+};
+
 }  // namespace
 
 void validateThreads(ValidateContext& context) {
@@ -100,6 +141,7 @@ void validateThreads(ValidateContext& context) {
   made.report(context.report, "threads: nodes", "two instances of every node", "node");
 
   Tally same;
+  Activator activator(host, *context.module);
   const int steps = 10 * context.scale();
   for (int step = 0; step < steps && !pairs.empty(); ++step) {
     const double time = draw.uniform(-1.0, 11.0);
@@ -113,7 +155,12 @@ void validateThreads(ValidateContext& context) {
     }
     // Each thread asks for every output twice, in an order of its own.
     std::vector<std::vector<std::vector<Delivered>>> seen(THREADS);
-    StartingGate start(THREADS);
+    StartingGate start(THREADS + 1);
+    std::atomic<bool> evaluated{false};
+    std::thread activating([&] {
+      start.arriveAndWait();
+      activator.run(evaluated);
+    });
     std::vector<std::thread> threads;
     for (int t = 0; t < THREADS; ++t) {
       seen[t].resize(pairs.size());
@@ -135,6 +182,8 @@ void validateThreads(ValidateContext& context) {
       });
     }
     for (std::thread& thread : threads) thread.join();
+    evaluated.store(true, std::memory_order_release);
+    activating.join();
     for (int t = 0; t < THREADS; ++t) {
       for (std::size_t p = 0; p < pairs.size(); ++p) {
         for (std::size_t request = 0; request < seen[t][p].size(); ++request) {
@@ -148,7 +197,8 @@ void validateThreads(ValidateContext& context) {
     }
   }
   std::string name = "threads: ";
-  name += std::to_string(THREADS) + " threads evaluating shared instances";
+  name += std::to_string(THREADS) +
+          " threads evaluating shared instances while another activates every server, some without a service";
   same.report(context.report, name, "every value equal to one thread's, bit for bit", "value");
 }
 

@@ -302,9 +302,10 @@ EVALUATE = {
         round_(False, 0, [item(1)], item_input=raw_id(0x4001FFFF)) +
         round_(False, 3, [raw_id(0x1000FFFF)]) +
         round_(True, 6, [item(0), raw_id(0)], item_input=b(0)),
-    # The rig's first object put under its own child, and the object list led back to it.
-    "looping_links": eval_scene(*TAME_RIG_ITEMS, parent_loop=(0, 1), list_loop=0) + all_kinds(False, [item(1)])
-                     + all_kinds(True, [item(0), item(5)]),
+    # The rig's first object put under its own child, and the object list led back onto its last
+    # object: the light and the camera after it, then every kind.
+    "looping_links": eval_scene(*TAME_RIG_ITEMS, parent_loop=(0, 1), list_loop=1) + round_(False, 0, [item(2)])
+                     + round_(False, 0, [item(3)]) + all_kinds(False, [item(1)]) + all_kinds(True, [item(0), item(5)]),
     # A NaN time between keys once read past the end of the host's key list.
     "nan_time_keyed": eval_scene(
         item_spec(0, OBJECT, keys((0, (ordinary(0),) * 3), (8, (ordinary(4),) * 3)),

@@ -40,4 +40,12 @@ inline std::int32_t listLength(const ItemInfoService& info, int itemType, ItemId
   return walkList(info, itemType, owner, [](ItemId, std::int32_t) { return false; }).index;
 }
 
+// The entry numbered `number` among the list's distinct entries, the first of
+// them numbered `first`; when there is none, 0 with the number of distinct
+// entries. Reaching the number inside a loop not seen yet finds a repeat there,
+// and the list is counted again: only a list that loops costs host calls beyond
+// the walk, and a list that goes on past its first 1024 entries for a number
+// beyond them.
+ListWalk listEntry(const ItemInfoService& info, int itemType, ItemId owner, std::int32_t number, std::int32_t first);
+
 }  // namespace kv

@@ -16,9 +16,8 @@ std::int32_t numberIn(const ItemInfoService& info, int type, ItemId owner, ItemI
 // The entry numbered `n` in one host list whose first entry is numbered `count`;
 // on a miss `count` is left at the number after the list.
 ItemId entryIn(const ItemInfoService& info, int type, ItemId owner, std::int32_t n, std::int32_t& count) {
-  const std::int32_t start = count;
-  const ListWalk walk = walkList(info, type, owner, [&](ItemId, std::int32_t index) { return start + index == n; });
-  if (walk.found == 0) count = start + walk.index;
+  const ListWalk walk = listEntry(info, type, owner, n, count);
+  if (walk.found == 0) count += walk.index;
   return walk.found;
 }
 

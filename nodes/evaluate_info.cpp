@@ -167,7 +167,7 @@ template <InstanceRecord R>
 void evaluateInfo(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
   Vec3 buffer{};
   const void* delivered = &buffer;
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   R* record = reinterpret_cast<R*>(instance);
   Sample sample{};
   if (startEvaluation<R>(host, record, access, sample)) {

@@ -58,13 +58,13 @@ void evaluateRowsKind(const HostServices& host, Instance instance, NodalAccess a
 
 template <InstanceRecord R>
 void evaluatePosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(hostServices, instance, access, output, value,
+  evaluateVectorKind<R>(hostServices(), instance, access, output, value,
                         [](const Sample& s) { return paramAt(s, PARAM_POSITION); });
 }
 
 template <InstanceRecord R>
 void evaluateRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices(), instance, access, output, value, [](const Sample& s) {
     Vec3 rotation = paramAt(s, PARAM_ROTATION);
     inDefaultFpState([&] { roundAngles(rotation, false); });
     return rotation;
@@ -73,13 +73,13 @@ void evaluateRotation(Instance instance, NodalAccess access, OutputHandle output
 
 template <InstanceRecord R>
 void evaluateScale(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(hostServices, instance, access, output, value,
+  evaluateVectorKind<R>(hostServices(), instance, access, output, value,
                         [](const Sample& s) { return paramAt(s, PARAM_SCALING); });
 }
 
 template <InstanceRecord R>
 void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices(), instance, access, output, value, [](const Sample& s) {
     Mat4 world{};
     inDefaultFpState([&] { worldMatrixChain(world, *s.info, s.item, s.time); });
     return Vec3{world.at(3, 0), world.at(3, 1), world.at(3, 2)};
@@ -88,7 +88,7 @@ void evaluateWorldPosition(Instance instance, NodalAccess access, OutputHandle o
 
 template <InstanceRecord R>
 void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateVectorKind<R>(hostServices, instance, access, output, value, [](const Sample& s) {
+  evaluateVectorKind<R>(hostServices(), instance, access, output, value, [](const Sample& s) {
     Mat3 orientation{};
     Vec3 rotation{};
     inDefaultFpState([&] {
@@ -101,12 +101,12 @@ void evaluateWorldRotation(Instance instance, NodalAccess access, OutputHandle o
 
 template <InstanceRecord R>
 void evaluateAxesRows(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateRowsKind<R>(hostServices, instance, access, output, value, axesChain);
+  evaluateRowsKind<R>(hostServices(), instance, access, output, value, axesChain);
 }
 
 template <InstanceRecord R>
 void evaluateOrientationRows(Instance instance, NodalAccess access, OutputHandle output, ValueHandle value) noexcept {
-  evaluateRowsKind<R>(hostServices, instance, access, output, value, orientationChain);
+  evaluateRowsKind<R>(hostServices(), instance, access, output, value, orientationChain);
 }
 
 // NOLINTBEGIN(bugprone-macro-parentheses): `fn` names a template

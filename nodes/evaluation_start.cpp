@@ -8,7 +8,7 @@ template <InstanceRecord R>
 bool startEvaluation(const HostServices& host, const R* record, NodalAccess access, Sample& sample) noexcept {
   const ItemInfoService* info = host.itemInfo;
   const NodeInputFuncs* inputs = host.inputFuncs;
-  // A failed later activation may have left the input functions null.
+  // The input functions are there once an activation succeeded; item info may never be.
   if (!info || !inputs || !record) return false;
   const ItemId item = sampledItem(*inputs, access, record->itemInput, selectedItem(*record));
   if (item == 0) return false;

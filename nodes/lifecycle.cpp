@@ -60,7 +60,7 @@ Instance makeInstance(const HostServices& host, NodeHandle node, const char** er
 
 template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
-  return makeInstance<R>(hostServices, node, error, [](R& r, const NodeOutputFuncs& outputs) {
+  return makeInstance<R>(hostServices(), node, error, [](R& r, const NodeOutputFuncs& outputs) {
     int next = 0;
     for (const InfoOutputDef& def : infoOutputsOf<R::family>()) {
       r.outputs[next++] = outputs.create(r.node, def.type, def.name);
@@ -71,7 +71,7 @@ Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
 template <InstanceRecord R>
 Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
   const auto kind = static_cast<NodeKind>(reinterpret_cast<std::intptr_t>(priv));
-  return makeInstance<R>(hostServices, node, error, [kind](R& r, const NodeOutputFuncs& outputs) {
+  return makeInstance<R>(hostServices(), node, error, [kind](R& r, const NodeOutputFuncs& outputs) {
     if (kind <= NK_INFO || kind > NK_MX) return;
     int next = 0;
     for (const PortDef& def : kindOutputs[kind]) {
@@ -85,7 +85,7 @@ template <InstanceRecord R>
 void destroyInstance(Instance instance) noexcept {
   if (instance == nullptr) return;
   R* r = reinterpret_cast<R*>(instance);
-  if (const PanelFuncs* panels = hostServices.panelFuncs; panels != nullptr && r->panel != nullptr) {
+  if (const PanelFuncs* panels = hostServices().panelFuncs; panels != nullptr && r->panel != nullptr) {
     panels->destroy(r->panel);
   }
   r->~R();
@@ -120,10 +120,10 @@ template <InstanceRecord R>
 void changeIds(Instance instance, const ItemId* changes) noexcept {
   R& r = record<R>(instance);
   const auto refs = itemRefs(r);
-  const PanelFuncs* panels = hostServices.panelFuncs;
+  const HostServices& host = hostServices();
   // The open panel reads its values again once for every replaced reference.
-  for (int replaced = remapItemIds(hostServices.itemInfo, refs, changes); replaced > 0; --replaced) {
-    if (r.panel != nullptr && panels != nullptr) panels->refresh(r.panel);
+  for (int replaced = remapItemIds(host.itemInfo, refs, changes); replaced > 0; --replaced) {
+    if (r.panel != nullptr && host.panelFuncs != nullptr) host.panelFuncs->refresh(r.panel);
   }
 }
 
@@ -138,7 +138,7 @@ const char* newTime(Instance instance, int, double time) noexcept {
 template <InstanceRecord R>
 int inputEvent(Instance instance, InputHandle, int) noexcept {
   const R& r = record<R>(instance);
-  if (const PanelFuncs* panels = hostServices.panelFuncs; panels != nullptr && r.panel != nullptr) {
+  if (const PanelFuncs* panels = hostServices().panelFuncs; panels != nullptr && r.panel != nullptr) {
     panels->refresh(r.panel);
   }
   return 1;

@@ -91,7 +91,7 @@ const char* loadInstance(Instance instance, const LoadState* state) noexcept {
 
   const auto refs = itemRefs(r);
   for (std::size_t i = 0; i < ids.size(); ++i) refs[i].id = ids[i];
-  if (const ItemInfoService* info = hostServices.itemInfo) renumberItems(info, r);
+  if (const ItemInfoService* info = hostServices().itemInfo) renumberItems(info, r);
   return nullptr;
 }
 

@@ -57,7 +57,7 @@ ItemId shownItem(const ItemInfoService* info, const BoneInfoInstance& r) noexcep
 
 template <InstanceRecord R>
 void getFromSelection(PanelHandle panel, int) noexcept {
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   R* r = panelInstance<R>(host.panelFuncs, panel);
   if (r == nullptr) return;
   // A new item must not be served results cached for the old one.
@@ -68,7 +68,7 @@ void getFromSelection(PanelHandle panel, int) noexcept {
 
 template <InstanceRecord R>
 void selectCurrent(PanelHandle panel, int) noexcept {
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   const R* r = panelInstance<R>(host.panelFuncs, panel);
   if (r == nullptr) return;
   if (const ItemId id = shownItem(host.itemInfo, *r); id != 0) selectItemCommand(host.globalLookup, id);

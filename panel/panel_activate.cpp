@@ -3,6 +3,7 @@
 #include "contract/panel_ids.h"
 #include "items/host_services.h"
 #include "nodes/item_refs.h"
+#include "panel/panel_access.h"
 #include "panel/panel_tables.h"
 #include "panel/panel_values.h"
 
@@ -47,28 +48,30 @@ PanelHandle createPanel(const PanelFuncs& funcs, const ItemInfoService& itemInfo
   return panel;
 }
 
-// The panel lives as long as the instance: made on first opening, refreshed after.
+// The panel lives as long as the instance: made on first opening, refreshed
+// after. An activation that fails keeps the services found before, so that the
+// panels already open still work and can be destroyed.
 template <InstanceRecord R>
 int activatePanel(int version, GlobalLookup global, void* local) noexcept {
   if (version < OLDEST_PANEL_HOST_VERSION) return AFUNC_BADVERSION;
-  hostServices.globalLookup = global;
-  // A failed lookup keeps the service found before: existing panels must still be destroyable.
-  const auto* funcs = global != nullptr ? static_cast<const PanelFuncs*>(global(PANEL_SERVICE, 0)) : nullptr;
+  const auto* funcs = static_cast<const PanelFuncs*>(lookUpService(global, PANEL_SERVICE));
   auto* record = static_cast<NodeInterfaceRecord*>(local);
   if (funcs == nullptr || record == nullptr) return AFUNC_BADGLOBAL;
-  hostServices.panelFuncs = funcs;
+  HostServices host = hostServices();
+  host.panelFuncs = funcs;
+  host.globalLookup = global;  // the pop-ups and buttons look services up with it later
+  if (!publishHostServices(host)) return AFUNC_BADGLOBAL;
 
   record->panel = nullptr;
   record->reserved08[0] = record->reserved08[1] = nullptr;
   R* r = reinterpret_cast<R*>(record->instance);
-  const ItemInfoService* itemInfo = hostServices.itemInfo;
-  if (itemInfo == nullptr || r == nullptr) return AFUNC_OK;
+  if (host.itemInfo == nullptr || r == nullptr) return AFUNC_OK;
 
-  renumberItems(itemInfo, *r);
+  renumberItems(host.itemInfo, *r);
   if (r->panel != nullptr) {
     funcs->refresh(r->panel);
   } else {
-    r->panel = createPanel(*funcs, *itemInfo, *r);
+    r->panel = createPanel(*funcs, *host.itemInfo, *r);
   }
   record->panel = r->panel;
   return AFUNC_OK;

@@ -49,7 +49,7 @@ bool chooseBone(const ItemInfoService* info, BoneInfoInstance& r, std::int32_t n
 template <InstanceRecord R>
 void* panelGet(Instance instance, std::uint32_t valueId) noexcept {
   if (instance == nullptr) return nullptr;
-  const NodeInputFuncs* inputs = hostServices.inputFuncs;
+  const NodeInputFuncs* inputs = hostServices().inputFuncs;
   R& r = *reinterpret_cast<R*>(instance);
   switch (valueId) {
     case CTL_ITEM:
@@ -69,7 +69,7 @@ void* panelGet(Instance instance, std::uint32_t valueId) noexcept {
 template <InstanceRecord R>
 int panelSet(Instance instance, std::uint32_t valueId, void* value) noexcept {
   if (instance == nullptr || value == nullptr) return 0;
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   R& r = *reinterpret_cast<R*>(instance);
   const auto integer = [value] { return *static_cast<const std::int32_t*>(value); };
   switch (valueId) {
@@ -95,7 +95,7 @@ int panelSet(Instance instance, std::uint32_t valueId, void* value) noexcept {
 
 template <InstanceRecord R>
 int panelNotify(PanelHandle panel, std::uint32_t, std::uint32_t, int event) noexcept {
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   R* r = panelInstance<R>(host.panelFuncs, panel);
   if (r == nullptr) return 0;
   switch (event) {

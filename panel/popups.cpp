@@ -58,8 +58,7 @@ ListEntry entryAt(const PopupList& list, int index) noexcept {
   if (list.info == nullptr) return {};
   int start = 1;
   for (const ListSection& section : list.sections) {
-    const ListWalk walk = walkList(*list.info, section.itemType, list.owner,
-                                   [&](ItemId, std::int32_t at) { return start + at == index; });
+    const ListWalk walk = listEntry(*list.info, section.itemType, list.owner, index, start);
     if (walk.found != 0) return {walk.found, section.icon};
     start += walk.index;
   }
@@ -105,23 +104,23 @@ int itemListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemI
 
 int objectListCount(void* itemInfo) noexcept { return entryCount({itemInfoOf(itemInfo), OBJECT_LIST, 0}); }
 
-int boneListCount(void* owner) noexcept { return entryCount(boneList(hostServices.itemInfo, ownerOf(owner))); }
+int boneListCount(void* owner) noexcept { return entryCount(boneList(hostServices().itemInfo, ownerOf(owner))); }
 
 const char* itemListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+  return entryText({itemInfoOf(itemInfo), ITEM_LIST, 0}, interfaceInfo(hostServices().globalLookup), index,
                    itemEntryText);
 }
 
 const char* objectListName(void* itemInfo, int index) noexcept {
   if (index == 0) return "(none)";
-  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(hostServices.globalLookup), index,
+  return entryText({itemInfoOf(itemInfo), OBJECT_LIST, 0}, interfaceInfo(hostServices().globalLookup), index,
                    objectEntryText);
 }
 
 const char* boneListName(void* owner, int index) noexcept {
   if (index == 0) return "(none)";
-  const HostServices& host = hostServices;
+  const HostServices& host = hostServices();
   return entryText(boneList(host.itemInfo, ownerOf(owner)), interfaceInfo(host.globalLookup), index, boneEntryText);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "host/host.h"
 
 namespace kv::host {
@@ -56,6 +58,20 @@ TEST_F(Numbering, BonesAreNumberedAmongTheirOwnersBones) {
   EXPECT_EQ(itemByNumber(info, 2, a), a2);
   EXPECT_EQ(itemByNumber(info, 3, a), 0u);
   EXPECT_EQ(itemByNumber(info, 0, a), 0u);
+}
+
+// A loop onto the last of many objects is seen long after its first repeat;
+// the light after them keeps its number all the same.
+TEST_F(Numbering, ALongObjectListLoopingOntoItsLastKeepsTheNumbersAfterIt) {
+  constexpr int OBJECTS = 1030;
+  ItemId last = 0;
+  for (int i = 0; i < OBJECTS; ++i) last = scene.addObject("O" + std::to_string(i));
+  const ItemId light = scene.addLight("L");
+  scene.loopListBackTo(last);
+  EXPECT_EQ(itemByNumber(info, OBJECTS, 0), last);
+  EXPECT_EQ(itemByNumber(info, OBJECTS + 1, 0), light);
+  EXPECT_EQ(itemNumber(info, light), OBJECTS + 1);
+  EXPECT_EQ(itemByNumber(info, OBJECTS + 2, 0), 0u);
 }
 
 TEST_F(Numbering, WithoutTheItemInfoServiceThereIsNoList) {

@@ -2,6 +2,7 @@
 // bound into the handler record.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -101,6 +102,36 @@ TEST_F(Activation, AnyMissingRequiredServiceFailsAndLeavesTheRecordUntouched) {
       EXPECT_EQ(std::memcmp(&r.render, &untouched.render, sizeof r.render), 0) << missing;
       EXPECT_EQ(r.handler.evaluate, untouched.handler.evaluate) << missing;
     }
+  }
+}
+
+// A failed activation changes nothing: the nodes activated before keep
+// delivering their values, and their instances made afterwards get their inputs
+// and outputs.
+TEST_F(Activation, AFailedActivationLeavesTheServicesOfTheEarlierOnes) {
+  const ItemId item = scene.addObject("Item");
+  scene.setParam(item, PARAM_POSITION, {1.0, 2.0, 3.0});
+  HostNode earlier(host, module, "KvI_ITEMP");
+  earlier.connectInteger("Item", static_cast<std::int32_t>(item));
+  earlier.newTime(0, 0.0);
+  const NodeInstanceFuncs& funcs = *earlier.handler().instance;
+  for (const char* missing :
+       {"NodeFuncs", "NodeOutputFuncs 3", "NodeInputFuncs 4", "LW Item Info 4", "LW Bone Info 3"}) {
+    host.withhold(missing);
+    Record r;
+    EXPECT_EQ(activate("KvI_BONE", r), 2) << missing;
+    host.restoreAll();
+
+    const OutputValue position = earlier.evaluate("Position");
+    EXPECT_EQ(position.deliveries, 1) << missing;
+    EXPECT_EQ(position.vector, (std::array<double, 3>{1.0, 2.0, 3.0})) << missing;
+    NodePorts ports;
+    const char* error = nullptr;
+    const Instance made = funcs.create(funcs.priv, ports.handle(), &error);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(ports.inputs.size(), 2u) << missing;
+    EXPECT_EQ(ports.outputs.size(), 4u) << missing;
+    funcs.destroy(made);
   }
 }
 

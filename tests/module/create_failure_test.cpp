@@ -59,7 +59,6 @@ void expectCreateFailsCleanly(Instance (*create)(void*, NodeHandle, const char**
   EXPECT_EQ(error, nullptr);
   EXPECT_EQ(ports.inputs.size(), 2u);
   destroyInstance<R>(instance);
-  hostServices = {};
 }
 
 TEST(CreateFailure, BothFamiliesAndBothCreatesReportErr) {

@@ -1,36 +1,43 @@
 // A host enters the module with whatever stack alignment and floating-point
 // state its own code left: a 32-bit host may align the stack to 4 bytes only,
-// set the x87 precision to 24 or 53 bits, round toward zero or flush denormals.
-// These calls go through a trampoline that enters with such a state on
-// purpose; the module must give the results of plain calls, bit for bit, and
-// hand the caller's control words back as they were.
+// set the x87 precision to 24 or 53 bits, round toward zero, flush denormals or,
+// as a debugging build does, unmask exceptions. These calls go through a
+// trampoline that enters with such a state on purpose; the module must give the
+// results of plain calls, bit for bit, hand the caller's control words back as
+// they were and leave no exception flag set that the caller unmasks: the host
+// would trap at its own next x87 instruction. Flags are checked rather than
+// traps, which qemu does not emulate reliably.
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
+#include "contract/panel_ids.h"
 #include "host/host.h"
 #include "nodes/instance.h"
 #include "nodes/node_table.h"
-#include "contract/panel_ids.h"
 
 #if defined(__i386__) || (defined(__x86_64__) && defined(__ELF__))
 
-// What the trampoline enters with, and the control words it finds on return.
+// What the trampoline enters with, and the control and status words it finds on return.
 struct EntryState {
   std::uint32_t stackOffset;  // bytes below a 16-byte boundary at the call (32-bit x86 only)
   std::uint32_t x87;          // x87 control word (32-bit x86 only)
   std::uint32_t mxcsr;
   std::uint32_t x87After;
   std::uint32_t mxcsrAfter;
+  std::uint32_t x87StatusAfter;  // 32-bit x86 only
 };
 static_assert(offsetof(EntryState, x87) == 4 && offsetof(EntryState, mxcsr) == 8 &&
-              offsetof(EntryState, x87After) == 12 && offsetof(EntryState, mxcsrAfter) == 16);
+              offsetof(EntryState, x87After) == 12 && offsetof(EntryState, mxcsrAfter) == 16 &&
+              offsetof(EntryState, x87StatusAfter) == 20);
 
-// Calls fn(a, b, c, d) in `state`, then restores the state it was called in.
+// Calls fn(a, b, c, d) in `state` with the x87 exception flags clear, then
+// restores the state it was called in.
 // The assembler name is given, as Windows would prefix an underscore.
 extern "C" std::uintptr_t kvCallInHostState(std::uintptr_t fn, std::uintptr_t a, std::uintptr_t b, std::uintptr_t c,
                                             std::uintptr_t d, EntryState* state) asm("kvCallInHostState");
@@ -60,11 +67,14 @@ kvCallInHostState:
   pushl 20(%ebp)
   pushl 16(%ebp)
   pushl 12(%ebp)
+  fnclex
   fldcw 4(%ebx)
   ldmxcsr 8(%ebx)
   call *%eax
   fnstcw 12(%ebx)
+  fnstsw 20(%ebx)
   stmxcsr 16(%ebx)
+  fnclex
   fldcw -8(%ebp)
   ldmxcsr -12(%ebp)
   movl -4(%ebp), %ebx
@@ -105,7 +115,10 @@ namespace {
 
 constexpr std::uint32_t MXCSR_DEFAULT = 0x1F80;
 constexpr std::uint32_t MXCSR_FLAGS = 0x3F;
+constexpr int MXCSR_MASKS_SHIFT = 7;
 constexpr std::uint32_t X87_DEFAULT = 0x037F;
+constexpr std::uint32_t X87_EXCEPTIONS = 0x3F;     // flags in the status word, masks in the control word
+constexpr std::uint32_t X87_ERROR_SUMMARY = 0x80;  // status: an unmasked exception is pending
 
 struct FpCase {
   const char* name;
@@ -115,14 +128,24 @@ struct FpCase {
 
 // Precision control: bits 8-9 (0 = 24 bits, 2 = 53, 3 = 64); rounding: bits
 // 10-11 of the x87 word and 13-14 of MXCSR (3 = toward zero); MXCSR bit 15
-// flushes results to zero, bit 6 reads denormals as zero.
+// flushes results to zero, bit 6 reads denormals as zero. Exception masks:
+// bits 0-5 of the x87 word, 7-12 of MXCSR (invalid, denormal, divide by zero,
+// overflow, underflow, precision). A debugging build unmasks invalid, divide by
+// zero and overflow in both (0x0272, MXCSR 0x1900), or precision too; with
+// precision unmasked in MXCSR the substitute host's own key interpolation would
+// trap, so that case unmasks it in the x87 word alone.
 constexpr FpCase fpCases[] = {
 #if defined(__i386__)
-    {"x87_64_bits", X87_DEFAULT, MXCSR_DEFAULT},      {"x87_53_bits", 0x027F, MXCSR_DEFAULT},
-    {"x87_24_bits", 0x007F, MXCSR_DEFAULT},           {"toward_zero", X87_DEFAULT | 0x0C00, MXCSR_DEFAULT | 0x6000},
+    {"x87_64_bits", X87_DEFAULT, MXCSR_DEFAULT},
+    {"x87_53_bits", 0x027F, MXCSR_DEFAULT},
+    {"x87_24_bits", 0x007F, MXCSR_DEFAULT},
+    {"toward_zero", X87_DEFAULT | 0x0C00, MXCSR_DEFAULT | 0x6000},
+    {"unmasked_invalid", 0x0272, 0x1900},
+    {"unmasked_precision", 0x025F, MXCSR_DEFAULT},
 #else
     {"default", X87_DEFAULT, MXCSR_DEFAULT},
     {"toward_zero", X87_DEFAULT, MXCSR_DEFAULT | 0x6000},
+    {"unmasked_invalid", X87_DEFAULT, 0x1900},
 #endif
     {"ftz_daz", X87_DEFAULT, MXCSR_DEFAULT | 0x8040},
 };
@@ -160,12 +183,16 @@ class HostState : public ::testing::TestWithParam<std::tuple<std::uint32_t, FpCa
   LoadedModule module{KV_MODULE_PATH};
   ItemId child = 0;
   ItemId bone = 0;
+  ItemId signalling = 0;
 
   // A turned root puts its child where the x87 precision shows (the cosine of
   // pi/2 is 6e-17 in double but -4.4e-8 in single precision); a denormal
   // offset shows flushing, and the root's X, which is the sampling time, the
   // rounding of the relative time.
   void SetUp() override {
+    // The record's text of a delivered value goes through the C library's
+    // printf, on 32-bit x86 an x87 load that a signalling NaN raises invalid in.
+    host.calls().setEnabled(false);
     const ItemId root = scene.addObject("Root");
     child = scene.addObject("Child", root);
     const ItemId rig = scene.addObject("Rig", child);
@@ -179,20 +206,51 @@ class HostState : public ::testing::TestWithParam<std::tuple<std::uint32_t, FpCa
     scene.setParam(bone, PARAM_ROTATION, {0.3, 0.1, -0.7});
     scene.setRest(bone, PARAM_ROTATION, {0.2, 0.4, 0.6});
     scene.select({child});
+    // Signalling NaNs, passed on unchanged by some outputs and computed with by
+    // others: an x87 load of one raises invalid.
+    constexpr double sNaN = std::numeric_limits<double>::signaling_NaN();
+    signalling = scene.addObject("Signalling", root);
+    scene.setParam(signalling, PARAM_POSITION, {sNaN, 1.0, 2.0});
+    scene.setParam(signalling, PARAM_ROTATION, {0.5, sNaN, 0.25});
+    scene.setParam(signalling, PARAM_PIVOT_ROTATION, {sNaN, 0.0, 0.0});
   }
 
   // Calls fn(a, b, c, d) with the parameter's stack offset and state and
-  // expects the control words back as they were entered with.
+  // expects the control words back as they were entered with, with no flag set
+  // of an exception they unmask.
   template <class F, class A = int, class B = int, class C = int, class D = int>
   std::uintptr_t enter(F fn, A a = 0, B b = 0, C c = 0, D d = 0) {
     const auto& [offset, fp] = GetParam();
-    EntryState state{offset, fp.x87, fp.mxcsr, 0, 0};
+    EntryState state{offset, fp.x87, fp.mxcsr, 0, 0, 0};
     const std::uintptr_t result = kvCallInHostState(word(fn), word(a), word(b), word(c), word(d), &state);
 #if defined(__i386__)
     EXPECT_EQ(state.x87After & 0xFFFF, fp.x87) << "x87 control word not restored";
+    const std::uint32_t unmaskedX87 = ~fp.x87 & X87_EXCEPTIONS;
+    EXPECT_EQ(state.x87StatusAfter & (unmaskedX87 | X87_ERROR_SUMMARY), 0u)
+        << "x87 status word " << std::hex << state.x87StatusAfter << ": an unmasked exception is pending";
 #endif
     EXPECT_EQ(state.mxcsrAfter & ~MXCSR_FLAGS, fp.mxcsr) << "MXCSR control not restored";
+    const std::uint32_t unmaskedSse = ~(fp.mxcsr >> MXCSR_MASKS_SHIFT) & MXCSR_FLAGS;
+    EXPECT_EQ(state.mxcsrAfter & unmaskedSse, 0u)
+        << "MXCSR " << std::hex << state.mxcsrAfter << ": the flag of an unmasked exception is set";
     return result;
+  }
+
+  // Every output of the node, computed by an entered call and then served again
+  // (from the Info node's caches) by a second one, against a plain call.
+  void expectPlainResults(HostNode& node) {
+    for (const PortInfo& output : node.outputs()) {
+      const OutputValue plain = node.evaluate(output.name);
+      node.newTime(3, 0.1);  // the entered call must compute, not read the cache
+      for (const char* pass : {"computed", "served again"}) {
+        OutputValue entered;
+        entered.output = static_cast<const NodeOutput*>(output.handle);
+        NodalContext context = node.context();
+        enter(node.handler().evaluate, node.instance(), &context, output.handle, &entered);
+        EXPECT_TRUE(sameBits(plain, entered))
+            << output.name << " " << pass << ": " << shown(entered) << " instead of " << shown(plain);
+      }
+    }
   }
 
   // The node of `server` sampling `item` at a time relative to the step, 0.1 +
@@ -229,15 +287,14 @@ TEST_P(HostState, ActivationAndEvaluationGiveThePlainResults) {
 
     HostNode node(host, module, def.serverName);
     sample(node, def.family == Family::Bone ? bone : child);
-    for (const PortInfo& output : node.outputs()) {
-      const OutputValue plain = node.evaluate(output.name);
-      node.newTime(3, 0.1);  // the entered call must compute, not read the cache
-      OutputValue entered;
-      entered.output = static_cast<const NodeOutput*>(output.handle);
-      NodalContext context = node.context();
-      enter(node.handler().evaluate, node.instance(), &context, output.handle, &entered);
-      EXPECT_TRUE(sameBits(plain, entered)) << output.name << ": " << shown(entered) << " instead of " << shown(plain);
-    }
+    expectPlainResults(node);
+  }
+  // The Info node covers every quantity, the Rot node the angle rounding.
+  for (const char* server : {"KvI_ITEM", "KvI_ITEMR"}) {
+    SCOPED_TRACE(std::string(server) + " on signalling NaNs");
+    HostNode node(host, module, server);
+    sample(node, signalling);
+    expectPlainResults(node);
   }
 }
 

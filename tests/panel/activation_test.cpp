@@ -155,13 +155,25 @@ TEST_F(PanelActivationTest, DestroyingTheNodeDestroysItsPanel) {
   EXPECT_TRUE(panel->destroyed());
 }
 
-TEST_F(PanelActivationTest, AFailedLookupKeepsThePanelServiceForPanelsAlreadyOpen) {
+// A failed activation keeps the services found before: the panel service for
+// the panels already open, and the lookup function that the pop-ups' colours
+// and the buttons use.
+TEST_F(PanelActivationTest, AFailedActivationKeepsTheServicesForPanelsAlreadyOpen) {
+  scene.setColor(B, 3);
   auto first = node(ITEM_SERVER), second = node(BONE_SERVER);
   host::HostPanel* panel = first->openPanel();
   ASSERT_NE(panel, nullptr);
   host.withhold("LWXPanel");
   EXPECT_EQ(second->openPanel(), nullptr);
   EXPECT_EQ(second->lastPanelResult(), 2);
+  host.restoreAll();
+  NodeInterfaceRecord record{second->instance(), nullptr, {nullptr, nullptr}};
+  EXPECT_EQ(module().find("NodeInterface", BONE_SERVER)->activate(5, nullptr, &record, nullptr), 2);
+
+  EXPECT_EQ(panel->popupName(CTL_ITEM, 2), "\x03(i:160,155) B");
+  panel->set(CTL_ITEM, 2);
+  panel->press(CTL_SELECT);
+  EXPECT_EQ(scene.selection(), std::vector<ItemId>{B});
   first->destroy();
   EXPECT_TRUE(panel->destroyed());
 }

@@ -119,10 +119,30 @@ TEST_F(PopupTest, LoopingListsShowEachItemOnce) {
   bonePanel->set(CTL_BONE, 2);
   EXPECT_EQ(boneRecord(*bone).bone, A2);
 
-  // A loop back into the middle of the list still counts each item once.
-  scene.loopListBackTo(B);
-  EXPECT_EQ(panel->popupCount(CTL_ITEM), 7);
-  EXPECT_EQ(panel->popupName(CTL_ITEM, 3), entry(160, 152, "C"));
+  // A loop back into the middle of the list, or onto its last item, is seen a
+  // few entries late: the object list still counts each item once, and the
+  // lights and the camera after it keep their numbers and names.
+  const ItemId A3 = scene.addBone(A, "A3");
+  for (const ItemId back : {B, C}) {
+    scene.loopListBackTo(back);
+    EXPECT_EQ(panel->popupCount(CTL_ITEM), 7);
+    EXPECT_EQ(panel->popupEntries(CTL_ITEM),
+              (std::vector<std::string>{"(none)", entry(160, 152, "A"), entry(160, 152, "B"), entry(160, 152, "C"),
+                                        entry(162, 152, "L1"), entry(162, 152, "L2"), entry(163, 152, "K")}));
+    EXPECT_EQ(panel->popupName(CTL_ITEM, 7), "");
+    panel->set(CTL_ITEM, 4);
+    EXPECT_EQ(itemRecord(*n).item, L1);
+    panel->press(CTL_SELECT);
+    EXPECT_EQ(scene.selection(), std::vector<ItemId>{L1});
+    itemRecord(*n).item = K;
+    panel->focus();
+    EXPECT_EQ(itemRecord(*n).itemListNumber, 6);
+  }
+  scene.loopListBackTo(A3);
+  EXPECT_EQ(bonePanel->popupCount(CTL_BONE), 4);
+  EXPECT_EQ(bonePanel->popupName(CTL_BONE, 4), "");
+  bonePanel->set(CTL_BONE, 4);
+  EXPECT_EQ(boneRecord(*bone).bone, 0u);
 }
 
 TEST(IconColorCode, MapsHostColoursToPanelCodes) {

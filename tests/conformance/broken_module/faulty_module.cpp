@@ -50,13 +50,17 @@ void setValue(ValueHandle value, const void* data) {
   hostSetValue(value, data);
 }
 
-// The host's services, but for the output functions, whose setValue carries the fault.
+// The host's services, but for the output functions, whose setValue carries the
+// fault. The host hands out one table, taken at the first lookup: later
+// activations may run while other threads deliver values through it.
 void* lookup(const char* name, int useMode) {
   void* service = hostLookup(name, useMode);
   if (service == nullptr || std::strncmp(name, "NodeOutputFuncs", 15) != 0) return service;
-  outputs = *static_cast<const NodeOutputFuncs*>(service);
-  hostSetValue = outputs.setValue;
-  outputs.setValue = setValue;
+  if (hostSetValue == nullptr) {
+    outputs = *static_cast<const NodeOutputFuncs*>(service);
+    hostSetValue = outputs.setValue;
+    outputs.setValue = setValue;
+  }
   return &outputs;
 }
 
@@ -84,7 +88,7 @@ void changeId(Instance instance, const ItemId* changes) {
 template <std::size_t I>
 int activate(int version, GlobalLookup global, void* local, void* serverData) {
   hostLookup = global;
-  const int result = passed[I].activate(version, lookup, local, serverData);
+  const int result = passed[I].activate(version, global != nullptr ? lookup : nullptr, local, serverData);
   if (result == AFUNC_OK && std::strcmp(servers[I].className, "NodeHandler") == 0) {
     auto* handler = static_cast<NodeHandler*>(local);
     passed[I].load = handler->instance->load;
