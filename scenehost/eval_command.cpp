@@ -1,7 +1,6 @@
 #include <optional>
 #include <ostream>
 
-#include "host/call_record.h"
 #include "host/module_loader.h"
 #include "scenehost/commands.h"
 #include "scenehost/eval_output.h"
@@ -20,8 +19,6 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err);
   placed.warnOfNodesWithoutItem(err);
-  // Nothing here reads the record, and it would grow with every frame.
-  placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;
