@@ -220,7 +220,7 @@ def main():
     load = lambda key: ", ".join(f"{x:.2f}" for x in scale_context.get(key, []))
     print("\n4. scenehost on generated scenes of studio size, each command a process of its own: medians of the\n"
           f"   runs' wall and CPU time, the largest peak resident memory (load average {load('load_avg_before')}\n"
-          f"   before, {load('load_avg_after')} after)\n")
+          f"   before, {load('load_avg_after')} after); panel places only the node it opens\n")
     print(scale_table(scale))
 
 
