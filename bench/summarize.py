@@ -3,13 +3,20 @@
 
 Every figure is the median over the repetitions, in CPU time (the machine may
 be shared, and CPU time is what the benchmark's own thread spent).
-Usage: summarize.py RESULTS_DIR   (reads math.json, nodes.json, scene.json)
+The scale table (scale.json, written by scale.py) gives medians of wall and
+CPU time and the largest peak memory over the runs of each command.
+Usage: summarize.py RESULTS_DIR   (reads math.json, nodes.json, scene.json, scale.json)
 """
 import json
 import pathlib
+import statistics
 import sys
 
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+# The limits each command keeps on the largest scene: CPU seconds, peak MB.
+SCALE_TARGET_OBJECTS = 16000
+SCALE_TARGETS = {"panel": (5.0, 200.0), "eval": (5.0, 200.0), "save": (5.0, 200.0)}
 
 
 class UnreadableResults(Exception):
@@ -161,12 +168,39 @@ def scene_table(found):
     return table(["1,000 frames, 50 nodes", "ms", "frames/s", "node steps/s", "evaluations/s"], rows)
 
 
+def scale_runs(path):
+    """The context and, per command and scene, (command, objects, nodes, median
+    wall s, median CPU s, largest peak MB)."""
+    try:
+        data = json.loads(path.read_text())
+        return data.get("context", {}), [
+            (run["command"], run["objects"], run["nodes"], statistics.median(run["wall_s"]),
+             statistics.median(run["cpu_s"]), max(run["peak_mb"])) for run in data["runs"]]
+    except (OSError, UnicodeDecodeError, ValueError, KeyError, TypeError, AttributeError) as e:
+        raise UnreadableResults(f"{path}: not a readable result file of scale.py: {e!r}") from None
+
+
+def scale_table(runs):
+    rows = []
+    for command, objects, nodes, wall, cpu, peak in runs:
+        target = SCALE_TARGETS.get(command) if objects == SCALE_TARGET_OBJECTS else None
+        if target is None:
+            limits, verdict = "", ""
+        else:
+            limits = f"{target[0]:g} s, {target[1]:g} MB"
+            verdict = "ok" if cpu <= target[0] and peak <= target[1] else "OVER"
+        rows.append([command, f"{objects:,}", f"{nodes:,}", cell(wall, 2), cell(cpu, 2), cell(peak, 0), limits,
+                     verdict])
+    return table(["command", "objects", "nodes", "wall s", "CPU s", "peak MB", "target (CPU, peak)", "verdict"], rows)
+
+
 def main():
     folder = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else "build/bench/results")
     try:
         context, math = medians(folder / "math.json")
         _, nodes = medians(folder / "nodes.json")
         _, scene = medians(folder / "scene.json")
+        scale_context, scale = scale_runs(folder / "scale.json")
     except UnreadableResults as e:
         sys.exit(f"summarize.py: {e}")
     print(f"Benchmarks: medians of the repetitions, CPU time. Host: {context.get('host_name', '?')}, "
@@ -183,6 +217,11 @@ def main():
     print(single_table(nodes))
     print("\n3. End to end through scenehost's evaluation path\n")
     print(scene_table(scene))
+    load = lambda key: ", ".join(f"{x:.2f}" for x in scale_context.get(key, []))
+    print("\n4. scenehost on generated scenes of studio size, each command a process of its own: medians of the\n"
+          f"   runs' wall and CPU time, the largest peak resident memory (load average {load('load_avg_before')}\n"
+          f"   before, {load('load_avg_after')} after); panel places only the node it opens\n")
+    print(scale_table(scale))
 
 
 if __name__ == "__main__":

@@ -7,8 +7,20 @@
 
 namespace kv::host {
 
+void CallRecord::keepOnly(std::string_view operation) {
+  kept_ = operation;
+  keep_.store(Keep::One, std::memory_order_relaxed);
+}
+
 void CallRecord::add(std::string entry) {
-  if (!enabled()) return;
+  if (!keeps(std::string_view(entry).substr(0, entry.find(' ')))) return;
+  std::lock_guard lock(mutex_);
+  entries_.push_back(std::move(entry));
+}
+
+void CallRecord::append(std::string_view operation, const std::string& arguments) {
+  std::string entry(operation);
+  if (!arguments.empty()) entry.append(" ").append(arguments);
   std::lock_guard lock(mutex_);
   entries_.push_back(std::move(entry));
 }

@@ -23,6 +23,9 @@
 //   load.readI4 <asked> <read>             load.readU4 <asked> <read>  load.readDP <asked> <read>
 //
 // Thread-safe: evaluations may record from several threads at once.
+// Recording every call costs text for each of them, which grows with the
+// scene (a pop-up's listing walks the item list once per entry): a program
+// that reads nothing of it switches it off, one that reads some keeps only that.
 #pragma once
 
 #include <atomic>
@@ -37,15 +40,27 @@ namespace kv::host {
 
 class CallRecord {
  public:
-  // Recording on (the default) or off, e.g. for benchmarks.
-  void setEnabled(bool enabled) { enabled_.store(enabled, std::memory_order_relaxed); }
-  bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
+  // What is kept: every call (the default), none, or only the calls of one
+  // operation (keepOnly("command") keeps the commands alone). Set it while
+  // nothing records.
+  void setEnabled(bool enabled) { keep_.store(enabled ? Keep::All : Keep::None, std::memory_order_relaxed); }
+  void keepOnly(std::string_view operation);
+  bool enabled() const { return keep_.load(std::memory_order_relaxed) != Keep::None; }
+  bool keeps(std::string_view operation) const {
+    const Keep keep = keep_.load(std::memory_order_relaxed);
+    return keep == Keep::All || (keep == Keep::One && operation == kept_);
+  }
 
+  // Adds an entry whose operation is its text up to the first blank, if kept.
   void add(std::string entry);
-  // Adds make() only while recording, so a switched-off record formats nothing.
-  template <typename Make>
-  void record(Make&& make) {
-    if (enabled()) add(make());
+  // Adds "<operation> <arguments()>" ("<operation>" when they are empty), if
+  // kept; arguments() is called only then, so what is not kept costs no text.
+  template <typename Arguments>
+  void record(std::string_view operation, Arguments&& arguments) {
+    if (keeps(operation)) append(operation, arguments());
+  }
+  void record(std::string_view operation) {
+    if (keeps(operation)) append(operation, {});
   }
   void clear();
 
@@ -58,7 +73,12 @@ class CallRecord {
   bool contains(std::string_view entry) const;
 
  private:
-  std::atomic<bool> enabled_{true};
+  enum class Keep { All, None, One };
+
+  void append(std::string_view operation, const std::string& arguments);
+
+  std::atomic<Keep> keep_{Keep::All};
+  std::string kept_;  // the operation kept under Keep::One
   mutable std::mutex mutex_;
   std::vector<std::string> entries_;
 };

@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "host/number_conversion.h"
 #include "host/services.h"
@@ -10,9 +12,9 @@
 namespace kv::host {
 namespace {
 
-template <typename Make>
-void recordCall(Make&& make) {
-  if (ServiceHost* host = ServiceHost::current()) host->calls().record(make);
+template <typename Arguments>
+void recordCall(std::string_view operation, Arguments&& arguments) {
+  if (ServiceHost* host = ServiceHost::current()) host->calls().record(operation, std::forward<Arguments>(arguments));
 }
 
 std::string shownValue(const OutputValue& value, const void* data) {
@@ -31,21 +33,20 @@ std::string shownValue(const OutputValue& value, const void* data) {
 
 void setNodeColor(NodeHandle node, const int* rgb) noexcept {
   if (!node || !rgb) return;
-  recordCall([&] {
-    return "node.setNodeColor " + std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " + std::to_string(rgb[2]);
-  });
+  recordCall("node.setNodeColor",
+             [&] { return std::to_string(rgb[0]) + " " + std::to_string(rgb[1]) + " " + std::to_string(rgb[2]); });
   reinterpret_cast<NodePorts*>(node)->colors.push_back({rgb[0], rgb[1], rgb[2]});
 }
 
 void setNodeOption(NodeHandle node, int option) noexcept {
   if (!node) return;
-  recordCall([&] { return "node.setNodeOption " + std::to_string(option); });
+  recordCall("node.setNodeOption", [&] { return std::to_string(option); });
   reinterpret_cast<NodePorts*>(node)->options.push_back(option);
 }
 
 InputHandle createInput(NodeHandle node, int connectionType, const char* name, InputEventFunc onEvent) noexcept {
   if (!node || !name) return nullptr;
-  recordCall([&] { return "input.create " + std::to_string(connectionType) + " " + name; });
+  recordCall("input.create", [&] { return std::to_string(connectionType) + " " + name; });
   auto input = std::make_unique<NodeInput>();
   input->type = connectionType;
   input->name = name;
@@ -58,7 +59,7 @@ InputHandle createInput(NodeHandle node, int connectionType, const char* name, I
 int evaluateInput(InputHandle handle, NodalAccess access, void* out) noexcept {
   if (!handle || !out) return 0;
   const auto& input = *reinterpret_cast<const NodeInput*>(handle);
-  recordCall([&] { return "input.evaluate " + input.name; });
+  recordCall("input.evaluate", [&] { return input.name; });
   const NodalContext context = access ? *reinterpret_cast<const NodalContext*>(access) : NodalContext{};
   input.deliver(context, out);
   return input.connected() ? 1 : 0;
@@ -67,13 +68,13 @@ int evaluateInput(InputHandle handle, NodalAccess access, void* out) noexcept {
 int inputIsConnected(InputHandle handle) noexcept {
   if (!handle) return 0;
   const auto& input = *reinterpret_cast<const NodeInput*>(handle);
-  recordCall([&] { return "input.isConnected " + input.name; });
+  recordCall("input.isConnected", [&] { return input.name; });
   return input.connected() ? 1 : 0;
 }
 
 OutputHandle createOutput(NodeHandle node, int connectionType, const char* name) noexcept {
   if (!node || !name) return nullptr;
-  recordCall([&] { return "output.create " + std::to_string(connectionType) + " " + name; });
+  recordCall("output.create", [&] { return std::to_string(connectionType) + " " + name; });
   auto output = std::make_unique<NodeOutput>();
   output->type = connectionType;
   output->name = name;
@@ -102,9 +103,8 @@ void setOutputValue(ValueHandle handle, const void* data) noexcept {
     }
   }
   ++value.deliveries;
-  recordCall([&] {
-    return "output.setValue " + (value.output ? value.output->name : "(none)") + " " + shownValue(value, data);
-  });
+  recordCall("output.setValue",
+             [&] { return (value.output ? value.output->name : "(none)") + " " + shownValue(value, data); });
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "host/number_conversion.h"
 #include "host/services.h"
@@ -25,54 +27,54 @@ Function functionFrom(PanelHint word) {
 
 // The panel service calls: each finds the panel among the current host's, so a
 // handle that is not a panel of this host is ignored.
-template <typename Make>
-HostPanel* recordedPanel(PanelHandle handle, Make&& make) {
+template <typename... Arguments>
+HostPanel* recordedPanel(PanelHandle handle, std::string_view operation, Arguments&&... arguments) {
   ServiceHost* host = ServiceHost::current();
   if (!host) return nullptr;
-  host->calls().record(make);
+  host->calls().record(operation, std::forward<Arguments>(arguments)...);
   return host->panel(handle);
 }
 
 PanelHandle panelCreate(int panelType, const PanelControl* controls) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return nullptr;
-  host->calls().record([&] { return "panel.create " + std::to_string(panelType); });
+  host->calls().record("panel.create", [&] { return std::to_string(panelType); });
   return host->createPanel(panelType, controls)->handle();
 }
 
 void panelDestroy(PanelHandle handle) noexcept {
-  if (HostPanel* panel = recordedPanel(handle, [] { return std::string("panel.destroy"); })) panel->destroy();
+  if (HostPanel* panel = recordedPanel(handle, "panel.destroy")) panel->destroy();
 }
 
 void panelDescribe(PanelHandle handle, const PanelDataDesc* data, PanelGetFunc get, PanelSetFunc set) noexcept {
-  if (HostPanel* panel = recordedPanel(handle, [] { return std::string("panel.describe"); })) {
+  if (HostPanel* panel = recordedPanel(handle, "panel.describe")) {
     panel->describe(data, get, set);
   }
 }
 
 void panelHint(PanelHandle handle, std::uint32_t id, const PanelHint* hints) noexcept {
-  if (HostPanel* panel = recordedPanel(handle, [&] { return "panel.hint " + shortHex(id); })) panel->hint(hints);
+  if (HostPanel* panel = recordedPanel(handle, "panel.hint", [&] { return shortHex(id); })) panel->hint(hints);
 }
 
 void* panelGetData(PanelHandle handle, std::uint32_t id) noexcept {
-  HostPanel* panel = recordedPanel(handle, [&] { return "panel.getData " + shortHex(id); });
+  HostPanel* panel = recordedPanel(handle, "panel.getData", [&] { return shortHex(id); });
   return panel ? panel->data(id) : nullptr;
 }
 
 void panelSetData(PanelHandle handle, std::uint32_t id, void* data) noexcept {
-  if (HostPanel* panel = recordedPanel(handle, [&] { return "panel.setData " + shortHex(id); })) {
+  if (HostPanel* panel = recordedPanel(handle, "panel.setData", [&] { return shortHex(id); })) {
     panel->setData(id, data);
   }
 }
 
 void panelViewInstance(PanelHandle handle, Instance instance) noexcept {
-  if (HostPanel* panel = recordedPanel(handle, [] { return std::string("panel.viewInstance"); })) {
+  if (HostPanel* panel = recordedPanel(handle, "panel.viewInstance")) {
     panel->viewInstance(instance);
   }
 }
 
 int panelRefresh(PanelHandle handle) noexcept {
-  HostPanel* panel = recordedPanel(handle, [] { return std::string("panel.refresh"); });
+  HostPanel* panel = recordedPanel(handle, "panel.refresh");
   if (!panel) return 0;
   panel->refresh();
   return 1;

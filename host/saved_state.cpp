@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -20,9 +21,9 @@ std::string shown(T value) {
   }
 }
 
-template <typename Make>
-void record(CallRecord* calls, Make&& make) {
-  if (calls) calls->record(make);
+template <typename... Arguments>
+void record(CallRecord* calls, std::string_view operation, Arguments&&... arguments) {
+  if (calls) calls->record(operation, std::forward<Arguments>(arguments)...);
 }
 
 }  // namespace
@@ -56,13 +57,10 @@ template <typename T>
 void StateWriter::write(void* data, const T* values, int count, const char* operation) {
   StateWriter& writer = self(data);
   if (!values || count < 0) count = 0;
-  record(writer.calls_, [&] {
-    std::string entry = operation;
-    for (int i = 0; i < count; ++i) {
-      entry += ' ';
-      entry += shown(values[i]);
-    }
-    return entry;
+  record(writer.calls_, operation, [&] {
+    std::string shownValues;
+    for (int i = 0; i < count; ++i) shownValues += (i == 0 ? "" : " ") + shown(values[i]);
+    return shownValues;
   });
   if (!writer.inBlock_) return;
   auto& stored = writer.target_.blocks.back().values;
@@ -73,15 +71,15 @@ void StateWriter::beginBlock(void* data, const BlockIdent* block, int leaf) {
   StateWriter& writer = self(data);
   const std::uint32_t id = block ? block->id : 0;
   const std::string token = block && block->token ? block->token : "";
-  record(writer.calls_,
-         [&] { return "save.beginBlock " + fourCharacters(id) + " " + token + " " + std::to_string(leaf); });
+  record(writer.calls_, "save.beginBlock",
+         [&] { return fourCharacters(id) + " " + token + " " + std::to_string(leaf); });
   writer.target_.blocks.push_back({id, token, leaf != 0, {}});
   writer.inBlock_ = true;
 }
 
 void StateWriter::endBlock(void* data) {
   StateWriter& writer = self(data);
-  record(writer.calls_, [] { return std::string("save.endBlock"); });
+  record(writer.calls_, "save.endBlock");
   writer.inBlock_ = false;
 }
 
@@ -104,8 +102,7 @@ int StateReader::read(void* data, T* values, int count, const char* operation) {
       values[done] = storedValueAs<T>(stored[reader.nextValue_++]);
     }
   }
-  record(reader.calls_,
-         [&] { return std::string(operation) + " " + std::to_string(count) + " " + std::to_string(done); });
+  record(reader.calls_, operation, [&] { return std::to_string(count) + " " + std::to_string(done); });
   return done;
 }
 
@@ -127,13 +124,13 @@ std::uint32_t StateReader::findBlock(void* data, const BlockIdent* blocks) {
     }
   }
   const std::uint32_t found = reader.entered_ ? reader.entered_->id : 0;
-  record(reader.calls_, [&] { return "load.findBlock " + (found ? fourCharacters(found) : std::string("0")); });
+  record(reader.calls_, "load.findBlock", [&] { return found ? fourCharacters(found) : std::string("0"); });
   return found;
 }
 
 void StateReader::endBlock(void* data) {
   StateReader& reader = self(data);
-  record(reader.calls_, [] { return std::string("load.endBlock"); });
+  record(reader.calls_, "load.endBlock");
   reader.entered_ = nullptr;
 }
 

@@ -12,6 +12,9 @@ constexpr ItemId MAX_BONE_SERIAL = 0xFFF;
 
 const std::vector<ItemId> EMPTY_LIST;
 
+// What tells an item from the others of its type: a bone's serial, the low 16 bits of any other.
+std::size_t serialOf(ItemId id) { return isBone(id) ? (id >> 16) & MAX_BONE_SERIAL : id & MAX_LOW_VALUE; }
+
 ItemId takeValue(ItemId& counter, ItemId limit, const char* what) {
   if (counter > limit) throw std::length_error(std::string("scene: no identifiers left for ") + what);
   return counter++;
@@ -70,8 +73,8 @@ ItemId Scene::add(ItemId id, std::string name, ItemId parent) {
   item.name = std::move(name);
   item.parent = parent;
   std::vector<ItemId>& list = listOf(id);
-  position_[id] = list.size();
   list.push_back(id);
+  place(id, list.size() - 1);
   return id;
 }
 
@@ -115,7 +118,14 @@ Item& Scene::editable(ItemId id) {
 }
 
 void Scene::reindex(const std::vector<ItemId>& list) {
-  for (std::size_t i = 0; i < list.size(); ++i) position_[list[i]] = i;
+  for (std::size_t i = 0; i < list.size(); ++i) place(list[i], i);
+}
+
+void Scene::place(ItemId id, std::size_t position) {
+  std::vector<std::uint32_t>& positions = positions_.at(static_cast<std::size_t>(itemTypeOf(id)));
+  const std::size_t serial = serialOf(id);
+  if (serial >= positions.size()) positions.resize(serial + 1);
+  positions[serial] = static_cast<std::uint32_t>(position);
 }
 
 void Scene::setParam(ItemId id, int code, Triple value) {
@@ -153,9 +163,9 @@ void Scene::insertBefore(ItemId id, ItemId before) {
   std::vector<ItemId>& list = listOf(id);
   if (&list != &listOf(before)) throw std::invalid_argument("scene: items are in different lists");
   if (id == before) return;
-  list.erase(list.begin() + static_cast<std::ptrdiff_t>(position_.at(id)));
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(positionIn(list, id)));
   reindex(list);
-  list.insert(list.begin() + static_cast<std::ptrdiff_t>(position_.at(before)), id);
+  list.insert(list.begin() + static_cast<std::ptrdiff_t>(positionIn(list, before)), id);
   reindex(list);
 }
 
@@ -164,18 +174,14 @@ void Scene::remove(ItemId id) {
   if (itemTypeOf(id) == IT_OBJECT) {
     auto bones = bones_.find(id);
     if (bones != bones_.end()) {
-      for (ItemId bone : bones->second) {
-        items_.erase(bone);
-        position_.erase(bone);
-      }
+      for (ItemId bone : bones->second) items_.erase(bone);
       bones_.erase(bones);
     }
   }
   std::vector<ItemId>& list = listOf(id);
-  list.erase(list.begin() + static_cast<std::ptrdiff_t>(position_.at(id)));
+  list.erase(list.begin() + static_cast<std::ptrdiff_t>(positionIn(list, id)));
   reindex(list);
   items_.erase(id);
-  position_.erase(id);
   std::vector<ItemId> kept;
   for (ItemId selected : selection_) {
     if (contains(selected)) kept.push_back(selected);
@@ -225,13 +231,22 @@ ItemId Scene::first(int itemType, ItemId owner) const {
 }
 
 ItemId Scene::next(ItemId id) const {
-  auto found = position_.find(id);
-  if (found == position_.end()) return 0;
-  const std::vector<ItemId>& items = itemTypeOf(id) == IT_BONE ? list(IT_BONE, boneOwner(id)) : list(itemTypeOf(id));
-  const std::size_t following = found->second + 1;
+  const std::vector<ItemId>& items = list(itemTypeOf(id), boneOwner(id));
+  const std::size_t position = positionIn(items, id);
+  if (position == NOT_LISTED) return 0;
+  const std::size_t following = position + 1;
   if (following < items.size()) return items[following];
   auto loop = loopsBackTo_.find(listKey(id));
   return loop == loopsBackTo_.end() ? 0 : loop->second;
+}
+
+std::size_t Scene::positionIn(const std::vector<ItemId>& list, ItemId id) const {
+  const int type = itemTypeOf(id);
+  if (type < 0) return NOT_LISTED;
+  const std::vector<std::uint32_t>& positions = positions_[static_cast<std::size_t>(type)];
+  const std::size_t serial = serialOf(id);
+  const std::size_t position = serial < positions.size() ? positions[serial] : NOT_LISTED;
+  return position < list.size() && list[position] == id ? position : NOT_LISTED;
 }
 
 ItemId Scene::listKey(ItemId id) { return itemTypeOf(id) == IT_BONE ? boneOwner(id) : id & ITEM_TYPE_MASK; }

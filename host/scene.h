@@ -124,13 +124,21 @@ class Scene {
   std::vector<ItemId>& listOf(ItemId id);
   Item& editable(ItemId id);
   void reindex(const std::vector<ItemId>& list);
-  static ItemId listKey(ItemId id);  // one value per list: the type bits, or a bone's owner
+  void place(ItemId id, std::size_t position);  // records `id`'s index in its list
+  static ItemId listKey(ItemId id);             // one value per list: the type bits, or a bone's owner
+  // The index of `id` in `list`, the list of its type (and owner), or NOT_LISTED.
+  std::size_t positionIn(const std::vector<ItemId>& list, ItemId id) const;
+  static constexpr std::size_t NOT_LISTED = static_cast<std::size_t>(-1);
 
   std::unordered_map<ItemId, Item> items_;
   std::vector<ItemId> objects_, lights_, cameras_;
   std::unordered_map<ItemId, std::vector<ItemId>> bones_;  // by owner object
-  std::unordered_map<ItemId, std::size_t> position_;       // index of each item in its list
-  std::unordered_map<ItemId, ItemId> loopsBackTo_;         // by listKey: where its last item leads
+  // The index of each item in its list, by item type and the serial its
+  // identifier carries: next() runs at every step of every walk, and a
+  // pop-up's listing walks the list once per entry. An index is only a guess
+  // until checked against the list, so removed or unknown items need no entry.
+  std::array<std::vector<std::uint32_t>, 4> positions_;
+  std::unordered_map<ItemId, ItemId> loopsBackTo_;  // by listKey: where its last item leads
   std::vector<ItemId> selection_;
   std::vector<ItemId> selectedItems_{0};
   ItemId nextObject_ = 1, nextLight_ = 1, nextCamera_ = 1, nextBone_ = 1;

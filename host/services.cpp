@@ -17,28 +17,28 @@ std::atomic<ServiceHost*> currentHost{nullptr};
 ItemId itemFirst(int itemType, ItemId owner) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return 0;
-  host->calls().record([&] { return "itemInfo.first " + std::to_string(itemType) + " " + hexId(owner); });
+  host->calls().record("itemInfo.first", [&] { return std::to_string(itemType) + " " + hexId(owner); });
   return host->scene().first(itemType, owner);
 }
 
 ItemId itemNext(ItemId item) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return 0;
-  host->calls().record([&] { return "itemInfo.next " + hexId(item); });
+  host->calls().record("itemInfo.next", [&] { return hexId(item); });
   return host->scene().next(item);
 }
 
 ItemId itemParent(ItemId item) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return 0;
-  host->calls().record([&] { return "itemInfo.parent " + hexId(item); });
+  host->calls().record("itemInfo.parent", [&] { return hexId(item); });
   return host->scene().parent(item);
 }
 
 const char* itemName(ItemId item) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return nullptr;
-  host->calls().record([&] { return "itemInfo.name " + hexId(item); });
+  host->calls().record("itemInfo.name", [&] { return hexId(item); });
   return host->scene().name(item);
 }
 
@@ -46,8 +46,8 @@ void itemParam(ItemId item, int code, double time, double* out) noexcept {
   ServiceHost* host = ServiceHost::current();
   const Triple value = host ? host->scene().param(item, code, time) : Triple{};
   if (host) {
-    host->calls().record(
-        [&] { return "itemInfo.param " + hexId(item) + " " + std::to_string(code) + " " + formatDouble(time); });
+    host->calls().record("itemInfo.param",
+                         [&] { return hexId(item) + " " + std::to_string(code) + " " + formatDouble(time); });
   }
   for (int i = 0; i < 3; ++i) out[i] = value[static_cast<std::size_t>(i)];
 }
@@ -55,21 +55,21 @@ void itemParam(ItemId item, int code, double time, double* out) noexcept {
 void boneRestParam(ItemId bone, int code, double* out) noexcept {
   ServiceHost* host = ServiceHost::current();
   const Triple value = host ? host->scene().rest(bone, code) : Triple{};
-  if (host) host->calls().record([&] { return "boneInfo.restParam " + hexId(bone) + " " + std::to_string(code); });
+  if (host) host->calls().record("boneInfo.restParam", [&] { return hexId(bone) + " " + std::to_string(code); });
   for (int i = 0; i < 3; ++i) out[i] = value[static_cast<std::size_t>(i)];
 }
 
 std::uint32_t interfaceItemColor(ItemId item) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return 0;
-  host->calls().record([&] { return "interfaceInfo.itemColor " + hexId(item); });
+  host->calls().record("interfaceInfo.itemColor", [&] { return hexId(item); });
   return host->scene().color(item);
 }
 
 int instanceUpdate(const char* className, Instance) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host) return 0;
-  host->calls().record([&] { return std::string("instanceUpdate ") + (className ? className : "(null)"); });
+  host->calls().record("instanceUpdate", [&] { return std::string(className ? className : "(null)"); });
   return 1;
 }
 
@@ -111,7 +111,7 @@ void* serve(ServiceHost& host, std::string_view name) {
 void* globalLookup(const char* name, int) noexcept {
   ServiceHost* host = ServiceHost::current();
   if (!host || !name) return nullptr;
-  host->calls().record([&] { return std::string("lookup ") + name; });
+  host->calls().record("lookup", [&] { return std::string(name); });
   if (host->withheld(name)) return nullptr;
   return serve(*host, name);
 }
@@ -206,7 +206,7 @@ HostPanel* ServiceHost::createPanel(int type, const PanelControl* controls) {
 
 int ServiceHost::runCommand(const char* command) {
   if (!command) return 0;
-  calls_.record([&] { return std::string("command ") + command; });
+  calls_.record(COMMAND_CALL, [&] { return std::string(command); });
   constexpr std::size_t verbLength = sizeof SELECT_ITEM_COMMAND - 1;
   ItemId id = 0;
   if (std::strncmp(command, SELECT_ITEM_COMMAND, verbLength) != 0 || !parseHexId(command + verbLength, id) ||

@@ -37,6 +37,9 @@ namespace kv::host {
 inline constexpr std::uint32_t DEFAULT_PRODUCT_INFO = 2723u << 4;
 inline constexpr std::uint32_t DEFAULT_SYSTEM_ID = 0x00000001;
 
+// The operation under which the command service's calls are recorded ("command <text>").
+inline constexpr std::string_view COMMAND_CALL = "command";
+
 class ServiceHost {
  public:
   explicit ServiceHost(Scene& scene);  // becomes the current host; throws std::logic_error if one exists

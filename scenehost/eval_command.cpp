@@ -1,7 +1,6 @@
 #include <optional>
 #include <ostream>
 
-#include "host/call_record.h"
 #include "host/module_loader.h"
 #include "scenehost/commands.h"
 #include "scenehost/eval_output.h"
@@ -24,8 +23,6 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
     err << "warning: " << file.path
         << ": the scene has no nodes, so there is nothing to evaluate (give them in \"nodes\")\n";
   }
-  // Nothing here reads the record, and it would grow with every frame.
-  placed.host().calls().setEnabled(false);
   const FrameRange frames = options.frames.value_or(file.frames.value_or(FrameRange{}));
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;

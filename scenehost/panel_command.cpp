@@ -228,6 +228,7 @@ void panelCommand(const PanelOptions& options, std::ostream& out, std::ostream& 
   }
   const host::LoadedModule module(chooseModulePath(options.module, &file));
   PlacedScene placed(file, module, err, entry);
+  placed.host().calls().keepOnly(host::COMMAND_CALL);  // the commands the presses issue
   PlacedNode& node = placed.nodes().front();
   host::HostPanel* panel = node.node->openPanel();
   if (panel == nullptr) {

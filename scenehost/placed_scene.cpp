@@ -103,6 +103,9 @@ host::SavedState settingsState(const NodeEntry& entry, bool boneFamily) {
 PlacedScene::PlacedScene(SceneFile& file, const host::LoadedModule& module, std::ostream& warnings,
                          const NodeEntry* only)
     : file_(file), module_(module), host_(std::make_unique<host::ServiceHost>(file.scene)) {
+  // A record of every call would grow with the scene's size, and squared in a
+  // pop-up's listing; a command that reads some of it turns that part on.
+  host_->calls().setEnabled(false);
   for (const NodeEntry& entry : file_.nodes) {
     if (only == nullptr || only == &entry) nodes_.push_back(place(entry, warnings));
   }

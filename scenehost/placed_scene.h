@@ -42,7 +42,8 @@ class PlacedScene {
   // Places every node of `file`, or only `only` when given. Throws SceneError
   // naming the entry for an unknown server, input or output, or settings of
   // the wrong family. Warns when an entry's "state" (which is what gets
-  // loaded) disagrees with its settings. `file` and `module` must outlive this.
+  // loaded) disagrees with its settings. The host records no calls.
+  // `file` and `module` must outlive this.
   PlacedScene(SceneFile& file, const host::LoadedModule& module, std::ostream& warnings,
               const NodeEntry* only = nullptr);
   ~PlacedScene();

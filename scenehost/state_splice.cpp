@@ -125,11 +125,14 @@ class Scanner {
   std::size_t at_ = 0;
 };
 
-// The blanks before the key at `keyAt` when it starts its line, else nullopt.
-std::optional<std::string> lineIndent(std::string_view text, std::size_t keyAt) {
-  const std::size_t lineStart = text.rfind('\n', keyAt);
-  if (lineStart == std::string_view::npos) return std::nullopt;
-  const std::string_view before = text.substr(lineStart + 1, keyAt - lineStart - 1);
+// The blanks before the key at `keyAt` when it starts its line within its
+// node, which opens at `open`, else nullopt. Looking no further back than the
+// node keeps a scene written on one line from being searched once per node.
+std::optional<std::string> lineIndent(std::string_view text, std::size_t open, std::size_t keyAt) {
+  const std::string_view node = text.substr(open, keyAt - open);
+  const std::size_t newline = node.rfind('\n');
+  if (newline == std::string_view::npos) return std::nullopt;
+  const std::string_view before = node.substr(newline + 1);
   if (before.find_first_not_of(" \t") != std::string_view::npos) return std::nullopt;
   return std::string(before);
 }
@@ -174,7 +177,7 @@ std::string spliceStates(std::string_view text, const std::map<std::size_t, Json
     } else if (span.empty) {
       result.insert(span.lastEnd, "\"state\": " + oneLineJson(it->second));
     } else {
-      const std::optional<std::string> indent = lineIndent(text, span.lastKey);
+      const std::optional<std::string> indent = lineIndent(text, span.open, span.lastKey);
       result.insert(span.lastEnd, (indent ? ",\n" + *indent : ", ") + "\"state\": " + oneLineJson(it->second));
     }
   }

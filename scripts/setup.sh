@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   qemu-user-static python3 python3-markdown-it gnuplot-nox clang clang-format clang-tidy libclang-rt-14-dev
-  libeigen3-dev wine wine64 wine32:i386
+  libeigen3-dev wine wine64 wine32:i386 time
 )
 
 missing=()

@@ -27,24 +27,31 @@ TEST(CallRecordTest, CountsAndMatchesByPrefix) {
   EXPECT_EQ(calls.size(), 0u);
 }
 
-TEST(CallRecordTest, SwitchedOffRecordsAndFormatsNothing) {
+TEST(CallRecordTest, KeepsWhatItIsToldAndFormatsNothingElse) {
   CallRecord calls;
-  calls.setEnabled(false);
   int formatted = 0;
-  calls.record([&] {
+  const auto arguments = [&] {
     ++formatted;
-    return std::string("x");
-  });
+    return std::string("10000001");
+  };
+  calls.setEnabled(false);
+  calls.record("itemInfo.next", arguments);
   calls.add("y");
   EXPECT_EQ(formatted, 0);
   EXPECT_EQ(calls.size(), 0u);
+  calls.keepOnly("command");
+  calls.record("itemInfo.next", arguments);
+  calls.add("itemInfo.name 10000001");
+  calls.record("command", [] { return std::string("SelectItem 10000001"); });
+  calls.add("command x");
+  EXPECT_EQ(formatted, 0);
+  EXPECT_EQ(calls.entries(), (std::vector<std::string>{"command SelectItem 10000001", "command x"}));
+  calls.clear();
   calls.setEnabled(true);
-  calls.record([&] {
-    ++formatted;
-    return std::string("x");
-  });
+  calls.record("itemInfo.next", arguments);
+  calls.record("panel.refresh");
   EXPECT_EQ(formatted, 1);
-  EXPECT_EQ(calls.entries(), std::vector<std::string>{"x"});
+  EXPECT_EQ(calls.entries(), (std::vector<std::string>{"itemInfo.next 10000001", "panel.refresh"}));
 }
 
 TEST(CallRecordTest, KeepsEveryEntryFromManyThreads) {
