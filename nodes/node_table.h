@@ -5,6 +5,7 @@
 // a row that lacks a piece does not compile.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -132,10 +133,9 @@ static_assert(kindsInOrderWithNamesOfTheirOwn(), "the kind table's rows follow N
 
 template <InstanceRecord R>
 consteval bool outputsFitTheRecord() {
-  for (const KindDef& row : kindTable<R>) {
-    if (row.outputs.ports().size() > std::extent_v<decltype(R::outputs)>) return false;
-  }
-  return true;
+  return std::ranges::all_of(kindTable<R>, [](const KindDef& row) {
+    return row.outputs.ports().size() <= std::extent_v<decltype(R::outputs)>;
+  });
 }
 static_assert(outputsFitTheRecord<ItemInfoInstance>() && outputsFitTheRecord<BoneInfoInstance>(),
               "a kind has more outputs than its record has slots for");
