@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "contract/menu_groups.h"
+#include "host/module_loader.h"
 #include "scenehost/evaluation.h"
 #include "scenehost/placed_scene.h"
 #include "scenehost/scene_file.h"
@@ -63,20 +67,27 @@ Json items() {
   return list;
 }
 
-constexpr std::array<const char*, 16> SERVERS = {
-    "Item Info", "Item Pos", "Item Rot", "Item Scl", "Item WPos", "Item WRot", "Item MxW", "Item Mx",
-    "Bone Info", "Bone Pos", "Bone Rot", "Bone Scl", "Bone WPos", "Bone WRot", "Bone MxW", "Bone Mx",
-};
+// The module's nodes: their user names, and whether each is a bone node.
+std::vector<std::pair<std::string, bool>> nodeServers(const host::LoadedModule& module) {
+  std::vector<std::pair<std::string, bool>> servers;
+  for (const host::ServerInfo& server : module.servers()) {
+    if (server.className != NODE_HANDLER_CLASS) continue;
+    servers.emplace_back(server.tag(TAG_USER_NAME).value_or(server.name),
+                         server.tag(TAG_MENU_GROUP) == BONE_MENU_GROUP);
+  }
+  return servers;
+}
+
 constexpr std::array<const char*, 8> ITEM_TARGETS = {"L7", "L5", "Cam", "L3", "Key", "L6", "L1", "Skin"};
 
 // Node n: the kinds in turn; time modes, a keyed Time input and a switching
 // Item input spread over them. Every output of every node is evaluated.
-Json nodes() {
+Json nodes(const std::vector<std::pair<std::string, bool>>& servers) {
   Json list = Json::array();
   for (int n = 0; n < NODES; ++n) {
-    const auto server = static_cast<std::size_t>(n) % SERVERS.size();
-    Json node = {{"name", "n" + std::to_string(n)}, {"server", SERVERS[server]}};
-    if (server < 8) {
+    const auto& [server, bone] = servers[static_cast<std::size_t>(n) % servers.size()];
+    Json node = {{"name", "n" + std::to_string(n)}, {"server", server}};
+    if (!bone) {
       node["item"] = ITEM_TARGETS[static_cast<std::size_t>(n) % ITEM_TARGETS.size()];
     } else {
       node["object"] = "Skin";
@@ -90,7 +101,7 @@ Json nodes() {
       node["time"] = 1.5;
       node["inputs"]["Time"] = Json::array({{{"f", 0}, {"v", 0.0}}, {{"f", FRAMES.last}, {"v", 5.0}}});
     }
-    if (server < 8 && n % 7 == 4) {
+    if (!bone && n % 7 == 4) {
       node["inputs"]["Item"] = Json::array({{{"f", 0}, {"v", "L2"}}, {{"f", FRAMES.last / 2}, {"v", "L6"}}});
     }
     list.push_back(node);
@@ -98,14 +109,16 @@ Json nodes() {
   return list;
 }
 
-Json sceneDocument() { return {{"fps", 24}, {"items", items()}, {"nodes", nodes()}}; }
+Json sceneDocument(const host::LoadedModule& module) {
+  return {{"fps", 24}, {"items", items()}, {"nodes", nodes(nodeServers(module))}};
+}
 
 // Argument: 0 times the module and the host's services alone, as `scenehost eval`
 // runs them; 1 keeps the host's call record on, to show what recording costs.
 void BM_SceneFrames(benchmark::State& state) {
   const bool recording = state.range(0) != 0;
-  SceneFile file = parseSceneFile(sceneDocument(), "generated.json");
   const host::LoadedModule module(KV_MODULE_PATH);
+  SceneFile file = parseSceneFile(sceneDocument(module), "generated.json");
   std::ostringstream warnings;
   PlacedScene placed(file, module, warnings);
   placed.host().calls().setEnabled(recording);

@@ -146,7 +146,7 @@ def info_table(found):
 
 
 def single_table(found):
-    kinds = ["Pos", "Rot", "Scl", "WPos", "WRot", "MxW", "Mx"]
+    kinds = dict.fromkeys(name.split("/")[1] for name in found if name.startswith("BM_SingleStep/"))
     rows = []
     for kind in kinds:
         for depth in (1, 8, 64):
@@ -208,7 +208,7 @@ def main():
           f"load average {', '.join(f'{x:.2f}' for x in context.get('load_avg', []))}.")
     print("\n1. Kernel operations beside Eigen (ns per operation; Eigen called as the kernel is, and inlined)\n")
     print(kernel_table(math))
-    print("\n2a. One time step of an Info node (all 15 outputs) against the three chain walks alone\n")
+    print("\n2a. One time step of an Info node (every output) against the three chain walks alone\n")
     print(info_table(nodes))
     print("\nThe step also makes what the walks alone do not: per output the Item input's two calls and the\n"
           "delivery, and six uncached host calls (the cached pass: every output again, walks cached).\n"

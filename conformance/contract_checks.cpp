@@ -276,6 +276,14 @@ void checkPanel(CheckReport& report, host::ServiceHost& host, const host::Loaded
                std::to_string(result) + (record.panel ? " and a panel" : " and no panel"));
 }
 
+// Every node has its panel under its name, and every panel its node.
+bool checkPaired(CheckReport& report, const host::LoadedModule& module, const host::ServerInfo& server,
+                 const char* otherClass, const std::string& what) {
+  const bool paired = module.find(otherClass, server.name) != nullptr;
+  return report.check(paired, server.name + ": " + what, "a " + quoted(otherClass) + " server of the same name",
+                      paired ? "found" : "none");
+}
+
 void checkServers(CheckReport& report, const host::LoadedModule& module) {
   std::vector<const host::ServerInfo*> handlers, interfaces;
   for (const host::ServerInfo& server : module.servers()) {
@@ -285,13 +293,13 @@ void checkServers(CheckReport& report, const host::LoadedModule& module) {
   report.check(!handlers.empty(), "node servers", "at least one \"NodeHandler\" server",
                std::to_string(handlers.size()) + " \"NodeHandler\" and " + std::to_string(interfaces.size()) +
                    " \"NodeInterface\" servers");
-  for (const host::ServerInfo* server : handlers) checkTags(report, *server);
+  for (const host::ServerInfo* server : handlers) {
+    checkTags(report, *server);
+    checkPaired(report, module, *server, NODE_INTERFACE_CLASS, "its panel");
+  }
   std::vector<const host::ServerInfo*> panels;
   for (const host::ServerInfo* server : interfaces) {
-    const bool paired = module.find(NODE_HANDLER_CLASS, server->name) != nullptr;
-    report.check(paired, server->name + ": panel of a node", "a \"NodeHandler\" server of the same name",
-                 paired ? "found" : "none");
-    if (paired) panels.push_back(server);
+    if (checkPaired(report, module, *server, NODE_HANDLER_CLASS, "panel of a node")) panels.push_back(server);
   }
 
   host::Scene scene;

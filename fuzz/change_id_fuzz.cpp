@@ -9,6 +9,7 @@
 // those identifiers, an open panel is refreshed once per replaced reference,
 // use-items lists the sampled identifier, save writes the held ones, and the
 // "Item" output of an Info node delivers the held one.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +57,7 @@ std::size_t applyChanges(std::span<ItemId> held, const Changes& changes) {
 struct Node {
   std::unique_ptr<host::HostNode> node;
   bool bone = false;
-  bool info = false;
+  bool itemOutput = false;        // the Info nodes deliver the sampled item
   std::array<ItemId, 2> model{};  // item family: [0] only; bone family: object, bone
   std::optional<std::int32_t> itemInput;
   host::HostPanel* panel = nullptr;
@@ -70,8 +71,8 @@ class Session {
   explicit Session(ByteReader& in) : in_(in) {
     services_.calls().setEnabled(false);
     const std::uint8_t kinds = in.byte();
-    makeNode(item_, false, kinds % NODE_KINDS);
-    makeNode(bone_, true, (kinds >> 4) % NODE_KINDS);
+    makeNode(item_, false, kinds & 0xF);
+    makeNode(bone_, true, kinds >> 4);
   }
 
   void run() {
@@ -86,7 +87,9 @@ class Session {
   void makeNode(Node& n, bool bone, unsigned kind) {
     n.node = std::make_unique<host::HostNode>(services_, module(), nodeServer(bone, kind));
     n.bone = bone;
-    n.info = kind == 0;
+    const std::vector<host::PortInfo> outputs = n.node->outputs();
+    n.itemOutput =
+        std::any_of(outputs.begin(), outputs.end(), [](const host::PortInfo& p) { return p.name == "Item"; });
   }
 
   void step() {
@@ -189,7 +192,7 @@ class Session {
     const std::vector<host::PortInfo> outputs = n.node->outputs();
     const std::size_t index = in_.byte() % outputs.size();
     FUZZ_CHECK(n.node->evaluate(index).deliveries == 1, "an evaluation delivers exactly one value");
-    if (n.info) {
+    if (n.itemOutput) {
       const host::OutputValue item = n.node->evaluate("Item");
       const std::int32_t expected = n.itemInput ? *n.itemInput : static_cast<std::int32_t>(n.sampledModel());
       FUZZ_CHECK(item.deliveries == 1 && item.integer == expected,

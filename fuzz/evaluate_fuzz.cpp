@@ -213,7 +213,7 @@ class Session {
 
   void evaluateNode() {
     const bool bone = in_.byte() & 1;
-    host::HostNode node(services_, module(), nodeServer(bone, in_.choice(NODE_KINDS)));
+    host::HostNode node(services_, module(), nodeServer(bone, in_.byte()));
     timesTame_ = true;
 
     // The settings come in through load: any identifiers, time and mode.

@@ -270,11 +270,16 @@ TAME_RIG_ITEMS = (
               pivot_rotation=const(ordinary(1), ordinary(0), ordinary(0))))
 TAME_RIG = eval_scene(*TAME_RIG_ITEMS)
 
+# The targets take a kind byte modulo the family's kind count, and a kind
+# nibble of the panel and change-ID targets reaches 16 kinds: 16 rounds reach
+# every kind of the module, whatever their number, some twice.
+KIND_CHOICES = 16
+
 def all_kinds(bone, ids):
     modes = [0, 1, 2, 7]
     return b"".join(round_(bone, kind, ids, panel_time=time_small(-4), mode=modes[kind % 4],
                            time_input=time_small(12) if kind % 3 == 0 else None, reversed_=kind % 2 == 1)
-                    for kind in range(8))
+                    for kind in range(KIND_CHOICES))
 
 EVALUATE = {
     "item_kinds_tame_rig": TAME_RIG + all_kinds(False, [item(1)]),

@@ -41,8 +41,8 @@ class Session {
   explicit Session(ByteReader& in) : in_(in) {
     services_.calls().setEnabled(false);
     const std::uint8_t kinds = in.byte();
-    item_ = makeNode(false, kinds % NODE_KINDS);
-    bone_ = makeNode(true, (kinds >> 4) % NODE_KINDS);
+    item_ = makeNode(false, kinds & 0xF);
+    bone_ = makeNode(true, kinds >> 4);
   }
 
   void run() {

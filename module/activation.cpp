@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "items/host_services.h"
-#include "nodes/evaluate.h"
 #include "nodes/lifecycle.h"
+#include "nodes/node_table.h"
 #include "nodes/persistence.h"
 
 namespace kv {
@@ -17,7 +17,7 @@ int familyActivate(GlobalLookup global, NodeHandler* handler, NodeKind kind) noe
   NodeInstanceFuncs& instance = *handler->instance;
   instance.priv = reinterpret_cast<void*>(static_cast<std::intptr_t>(kind));
   instance.create = kind == NK_INFO ? createInfo<R> : createSingle<R>;
-  handler->evaluate = evaluateFor<R>(kind);
+  handler->evaluate = kindTable<R>[kind].evaluate;
   instance.destroy = destroyInstance<R>;
   instance.copy = copyInstance<R>;
   instance.load = loadInstance<R>;

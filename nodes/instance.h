@@ -13,7 +13,7 @@
 
 #include "contract/host_api.h"
 #include "math/vec_types.h"
-#include "nodes/node_table.h"
+#include "nodes/family.h"
 #include "nodes/output_names.h"
 
 namespace kv {

@@ -1,13 +1,15 @@
 #include "nodes/lifecycle.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
+#include <optional>
 
 #include "items/host_services.h"
 #include "items/item_numbering.h"
 #include "nodes/cache.h"
 #include "nodes/item_refs.h"
-#include "nodes/output_names.h"
+#include "nodes/node_table.h"
 
 namespace kv {
 namespace {
@@ -42,17 +44,23 @@ void setUpNode(const HostServices& host, R& r, NodeHandle node) noexcept {
   }
 }
 
-// Runs `fill` with the output functions on a fresh record set up for `node`;
-// null and "err" when memory runs out.
-template <InstanceRecord R, class Fill>
-Instance makeInstance(const HostServices& host, NodeHandle node, const char** error, Fill fill) noexcept {
+// A fresh record set up for `node` with the outputs of `kind` (none without
+// one); null and "err" when memory runs out.
+template <InstanceRecord R>
+Instance makeInstance(const HostServices& host, NodeHandle node, const char** error,
+                      std::optional<NodeKind> kind) noexcept {
   R* r = allocateRecord<R>();
   if (r == nullptr) {
     if (error) *error = "err";
     return nullptr;
   }
   setUpNode(host, *r, node);
-  if (const NodeOutputFuncs* outputs = host.outputFuncs) fill(*r, *outputs);
+  if (const NodeOutputFuncs* outputs = host.outputFuncs; outputs != nullptr && kind) {
+    int next = 0;
+    for (const PortDef& def : kindTable<R>[*kind].outputs.ports()) {
+      r->outputs[next++] = outputs->create(node, def.type, def.name);
+    }
+  }
   return reinterpret_cast<Instance>(r);
 }
 
@@ -60,25 +68,15 @@ Instance makeInstance(const HostServices& host, NodeHandle node, const char** er
 
 template <InstanceRecord R>
 Instance createInfo(void*, NodeHandle node, const char** error) noexcept {
-  return makeInstance<R>(hostServices(), node, error, [](R& r, const NodeOutputFuncs& outputs) {
-    int next = 0;
-    for (const InfoOutputDef& def : infoOutputsOf<R::family>()) {
-      r.outputs[next++] = outputs.create(r.node, def.type, def.name);
-    }
-  });
+  return makeInstance<R>(hostServices(), node, error, NK_INFO);
 }
 
 template <InstanceRecord R>
 Instance createSingle(void* priv, NodeHandle node, const char** error) noexcept {
   const auto kind = static_cast<NodeKind>(reinterpret_cast<std::intptr_t>(priv));
-  return makeInstance<R>(hostServices(), node, error, [kind](R& r, const NodeOutputFuncs& outputs) {
-    if (kind <= NK_INFO || kind > NK_MX) return;
-    int next = 0;
-    for (const PortDef& def : kindOutputs[kind]) {
-      if (def.name == nullptr) break;
-      r.outputs[next++] = outputs.create(r.node, def.type, def.name);
-    }
-  });
+  // A private value that names no single-value kind makes a node without outputs.
+  const bool single = kind > NK_INFO && static_cast<std::size_t>(kind) < NODE_KINDS;
+  return makeInstance<R>(hostServices(), node, error, single ? std::optional(kind) : std::nullopt);
 }
 
 template <InstanceRecord R>

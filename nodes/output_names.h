@@ -1,14 +1,15 @@
-// The nodes' outputs, one table per kind of node, in the order create
-// registers them; evaluation maps an output to its role through the same row.
+// The Info nodes' outputs, in the order create registers them; evaluation maps
+// an output to its role through the same row.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 #include "contract/host_api.h"
 #include "contract/port_names.h"
-#include "nodes/node_table.h"
+#include "nodes/family.h"
 
 namespace kv {
 
@@ -63,7 +64,8 @@ inline constexpr std::array<InfoOutputDef, 18> boneInfoOutputs{{
     {InfoOutput::Item, port::ITEM, CT_INTEGER},
 }};
 
-inline constexpr std::size_t BONE_ONLY_INFO_OUTPUTS = 3;
+inline constexpr auto BONE_ONLY_INFO_OUTPUTS = static_cast<std::size_t>(std::count_if(
+    boneInfoOutputs.begin(), boneInfoOutputs.end(), [](const InfoOutputDef& def) { return def.boneOnly; }));
 
 inline constexpr std::array<InfoOutputDef, boneInfoOutputs.size() - BONE_ONLY_INFO_OUTPUTS> itemInfoOutputs = [] {
   std::array<InfoOutputDef, boneInfoOutputs.size() - BONE_ONLY_INFO_OUTPUTS> rows{};
@@ -83,22 +85,10 @@ constexpr const auto& infoOutputsOf() {
   }
 }
 
+// An output as create registers it.
 struct PortDef {
   const char* name;
   ConnectionType type;
 };
-
-// Outputs of the single-value kinds, indexed by NodeKind (the NK_INFO row is
-// unused); a row ends at its first null name.
-inline constexpr std::array<std::array<PortDef, 4>, 8> kindOutputs{{
-    {},
-    {{{port::POSITION, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
-    {{{port::ROTATION, CT_VECTOR}, {port::H, CT_SCALAR}, {port::P, CT_SCALAR}, {port::B, CT_SCALAR}}},
-    {{{port::SCALE, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
-    {{{port::WORLD_POS, CT_VECTOR}, {port::X, CT_SCALAR}, {port::Y, CT_SCALAR}, {port::Z, CT_SCALAR}}},
-    {{{port::WORLD_ROT, CT_VECTOR}, {port::H, CT_SCALAR}, {port::P, CT_SCALAR}, {port::B, CT_SCALAR}}},
-    {{{port::WORLD_RIGHT, CT_VECTOR}, {port::WORLD_UP, CT_VECTOR}, {port::WORLD_FORWARD, CT_VECTOR}, {}}},
-    {{{port::LOCAL_RIGHT, CT_VECTOR}, {port::LOCAL_UP, CT_VECTOR}, {port::LOCAL_FORWARD, CT_VECTOR}, {}}},
-}};
 
 }  // namespace kv

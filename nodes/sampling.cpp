@@ -40,7 +40,7 @@ void selectComponent(OutputHandle output, const OutputHandle* outputs, const Vec
   const double components[3] = {source.x, source.y, source.z};
   for (int k = 1; k < 4; ++k) {
     if (output == outputs[k]) {
-      destination.x = components[k - 1];
+      setScalar(destination, components[k - 1]);
       return;
     }
   }

@@ -19,6 +19,10 @@ void samplingTime(const NodeInputFuncs& inputs, NodalAccess access, const R& ins
 // The Item input's value when something is connected (0 included), else `selected`.
 ItemId sampledItem(const NodeInputFuncs& inputs, NodalAccess access, InputHandle itemInput, ItemId selected) noexcept;
 
+// A scalar output's value as the host takes it: the first double of the
+// zero-filled result buffer that the evaluate call delivers.
+inline void setScalar(Vec3& result, double value) noexcept { result.x = value; }
+
 // Matches `output` against the first four of `outputs` (vector, then its three
 // components) and writes that part of `source` into `destination`: all three
 // values for the vector, one into the first value for a component, nothing for

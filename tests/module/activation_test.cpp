@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <string>
 
 #include "host/host.h"
 
@@ -145,24 +147,21 @@ TEST_F(Activation, InstanceUpdateOnceFoundIsKeptWhenTheHostLaterWithholdsIt) {
 }
 
 TEST_F(Activation, PrivateValueIsTheKindAndItemFunctionsAreOptional) {
-  const char* itemServers[] = {"KvI_ITEM",   "KvI_ITEMP",  "KvI_ITEMR",  "KvI_ITEMS",
-                               "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX"};
-  const char* boneServers[] = {"KvI_BONE",   "KvI_BONEP",  "KvI_BONER",  "KvI_BONES",
-                               "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"};
-  for (int kind = 0; kind < 8; ++kind) {
-    for (const char* server : {itemServers[kind], boneServers[kind]}) {
-      Record r;
-      ASSERT_EQ(activate(server, r), 0);
-      EXPECT_EQ(reinterpret_cast<std::intptr_t>(r.instance.priv), kind) << server;
-      EXPECT_EQ(std::string(r.instance.describeLine(nullptr)), "");
-      EXPECT_EQ(r.render.init(nullptr, 0), nullptr);
-      EXPECT_NE(reinterpret_cast<void*>(r.item.useItems), nullptr);
+  // The kind is the node's place among its family's, in table order.
+  std::map<std::string, std::intptr_t> kinds;  // the next one, by menu group
+  for (const ServerInfo& server : module.servers()) {
+    if (server.className != "NodeHandler") continue;
+    Record r;
+    ASSERT_EQ(activate(server.name.c_str(), r), 0);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(r.instance.priv), kinds[*server.tag(TAG_MENU_GROUP)]++) << server.name;
+    EXPECT_EQ(std::string(r.instance.describeLine(nullptr)), "");
+    EXPECT_EQ(r.render.init(nullptr, 0), nullptr);
+    EXPECT_NE(reinterpret_cast<void*>(r.item.useItems), nullptr);
 
-      Record bare;
-      ASSERT_EQ(activate(server, bare, false), 0);
-      EXPECT_EQ(bare.handler.item, nullptr);
-      EXPECT_EQ(bare.handler.evaluate, r.handler.evaluate);
-    }
+    Record bare;
+    ASSERT_EQ(activate(server.name.c_str(), bare, false), 0);
+    EXPECT_EQ(bare.handler.item, nullptr);
+    EXPECT_EQ(bare.handler.evaluate, r.handler.evaluate);
   }
   // The families bind their own functions; kinds of one family share create only among the single-value kinds.
   Record info, pos, bonePos;

@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "items/host_services.h"
 #include "nodes/lifecycle.h"
+#include "nodes/node_table.h"
 
 namespace {
 bool failAlignedAllocation = false;

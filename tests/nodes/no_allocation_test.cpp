@@ -17,9 +17,7 @@ TEST_F(NodeTest, EvaluationMakesNoAllocation) {
   scene.setParam(hand, PARAM_ROTATION, {0.1, 0.2, 0.3});
   calls().setEnabled(false);  // the record itself allocates
   const host::ModuleAllocations moduleAllocations(module());
-  for (const char* server :
-       {"KvI_ITEM", "KvI_ITEMP", "KvI_ITEMR", "KvI_ITEMS", "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX",
-        "KvI_BONE", "KvI_BONEP", "KvI_BONER", "KvI_BONES", "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"}) {
+  for (const std::string& server : nodeServers()) {
     auto n = node(server);
     selectBone(*n, hand);  // an item node takes the first value: the owner object
     setTime(*n, TM_REL, -0.5);

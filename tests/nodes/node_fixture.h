@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "contract/menu_groups.h"
 #include "host/host.h"
 #include "math/reference.h"
 
@@ -33,6 +35,23 @@ class NodeTest : public ::testing::Test {
 
   std::unique_ptr<HostNode> node(const std::string& server) {
     return std::make_unique<HostNode>(*host_, *module_, server);
+  }
+
+  // The module's node servers under `menuGroup`, or of both families, in table order.
+  std::vector<std::string> nodeServers(const char* menuGroup = nullptr) const {
+    std::vector<std::string> names;
+    for (const host::ServerInfo& server : module_->servers()) {
+      if (server.className == NODE_HANDLER_CLASS && (!menuGroup || server.tag(TAG_MENU_GROUP) == menuGroup)) {
+        names.push_back(server.name);
+      }
+    }
+    return names;
+  }
+
+  // Points the node at `item`, a bone node at the bone and its owner.
+  void sample(HostNode& node, ItemId item) const {
+    const auto group = module_->find(NODE_HANDLER_CLASS, node.serverName())->tag(TAG_MENU_GROUP);
+    group == BONE_MENU_GROUP ? selectBone(node, item) : select(node, item);
   }
 
   // Settings as a loaded scene carries them; bone nodes take (owner, bone).

@@ -146,15 +146,9 @@ TEST_F(SamplingTest, WithoutTheItemInfoServiceEveryOutputOfEveryNodeIsZero) {
   const ItemId bone = scene.addBone(rig, "Arm", rig);
   scene.setParam(bone, PARAM_POSITION, {1.0, 2.0, 3.0});
   scene.setRest(bone, PARAM_POSITION, {1.0, 2.0, 3.0});
-  for (const char* server :
-       {"KvI_ITEM", "KvI_ITEMP", "KvI_ITEMR", "KvI_ITEMS", "KvI_ITEMWP", "KvI_ITEMWR", "KvI_ITEMMW", "KvI_ITEMMX",
-        "KvI_BONE", "KvI_BONEP", "KvI_BONER", "KvI_BONES", "KvI_BONEWP", "KvI_BONEWR", "KvI_BONEMW", "KvI_BONEMX"}) {
+  for (const std::string& server : nodeServers()) {
     auto n = node(server);
-    if (std::string(server).starts_with("KvI_BONE")) {
-      selectBone(*n, bone);
-    } else {
-      select(*n, mover);
-    }
+    sample(*n, bone);
     n->newTime(4, 4.0);
     for (std::size_t i = 0; i < n->outputs().size(); ++i) {
       const OutputValue v = n->evaluate(i);

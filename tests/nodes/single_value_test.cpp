@@ -14,11 +14,7 @@ class SingleValueTest : public TurnedChildTest {
   // A node of `server` sampling `item` at time 0.
   std::unique_ptr<HostNode> sampling(const std::string& server, ItemId item) {
     auto n = node(server);
-    if (server.starts_with("KvI_BONE")) {
-      selectBone(*n, item);
-    } else {
-      select(*n, item);
-    }
+    sample(*n, item);
     n->newTime(0, 0.0);
     return n;
   }
