@@ -1,6 +1,8 @@
 #include "scenehost/plot.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +60,34 @@ class PlotTest : public ScenehostTest {
     if (start == std::string::npos) return "(no block " + name + ")";
     const std::size_t first = start + name.size() + 8;
     return script.substr(first, script.find("EOD\n", first) - first);
+  }
+
+  // Runs scenehost as run() does, but as the user "nobody" when the tests run as
+  // root, who may write any file whatever its permissions.
+  static RunResult runUnprivileged(const std::vector<std::string>& arguments) {
+    if (::geteuid() != 0) return run(arguments);
+    constexpr ::uid_t NOBODY = 65534;
+    int channel[2];
+    if (::pipe(channel) != 0) return {-1, "", "no pipe"};
+    const ::pid_t child = ::fork();
+    if (child == 0) {
+      ::close(channel[0]);
+      const RunResult result = ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0 ? run(arguments)
+                                                                              : RunResult{-1, "", "cannot become nobody"};
+      const std::string report = std::to_string(result.status) + "\n" + result.err;
+      const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<::ssize_t>(report.size());
+      ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[4096];
+    for (::ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int exit = 0;
+    ::waitpid(child, &exit, 0);
+    const std::size_t newline = report.find('\n');
+    if (newline == std::string::npos) return {-1, "", "the child reported nothing"};
+    return {std::stoi(report.substr(0, newline)), "", report.substr(newline + 1)};
   }
 
   static std::size_t count(const std::string& text, const std::string& part) {
@@ -174,6 +204,18 @@ TEST_F(PlotTest, ExplainsWhatIsMissing) {
   EXPECT_FALSE(std::filesystem::exists(path("paths.svg")));
 
   if (findGnuplot().empty()) return;
+  // A read-only picture is refused as every other output is, by its own name:
+  // gnuplot would report the temporary file it was given.
+  std::filesystem::permissions(path(""), std::filesystem::perms::all);
+  const std::string readOnly = write("own.png", "kept");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
+  result = runUnprivileged({"eval", scene, "--plot", readOnly});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "scenehost: " + readOnly + ": cannot write: Permission denied\n");
+  EXPECT_EQ(read(readOnly), "kept");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path("")), {}), 2);  // the scene and the picture
+
   const std::string nothing =
       write("nothing.json", R"({"nodes": [{"server": "Item WPos", "inputs": {"Item": null}, "outputs": ["W Pos"]}]})");
   result = run({"eval", nothing, "--plot", path("nothing.svg")});
