@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <numbers>
+#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -10,6 +11,7 @@
 #include "scenehost/errors.h"
 #include "scenehost/external_program.h"
 #include "scenehost/temporary_file.h"
+#include "scenehost/text_file.h"
 
 namespace kv::scenehost {
 namespace {
@@ -27,11 +29,26 @@ const ItemTrack* itemInput(const NodeEntry& entry) {
   return nullptr;
 }
 
+// gnuplot marks each grid line with class="gridline", which only its
+// interactive script reads; ImageMagick's own renderer gives up on a picture
+// with some hundreds of them ("vector graphics nested too deeply").
+std::string withoutGridClass(std::string svg) {
+  static constexpr std::string_view MARK = " class=\"gridline\"";
+  std::string kept;
+  std::size_t from = 0;
+  for (std::size_t at = svg.find(MARK); at != std::string::npos; at = svg.find(MARK, from)) {
+    kept.append(svg, from, at - from);
+    from = at + MARK.size();
+  }
+  return kept.append(svg, from);
+}
+
 }  // namespace
 
 std::string findGnuplot() { return findProgram("gnuplot"); }
 
-PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles)
+PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles,
+                           bool overlay)
     : file_(scene.file()), path_(std::move(path)) {
   checkPlotTarget(path_);
   const std::vector<OutputColumn> columns = outputColumns(scene);
@@ -40,12 +57,16 @@ PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::st
   picture_.frames = frames;
   picture_.fps = file_.fps;
   picture_.angles = angles;
+  picture_.overlay = overlay;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const PlacedNode& node = nodeNamed(scene, columns[c].node);
     PlotSeries series;
-    series.title = columns[c].node + ": " + columns[c].output;
-    series.quantity = quantityOf(columns[c].output, columns[c].type, node.node->outputs().front().name);
+    series.node = columns[c].node;
+    series.output = columns[c].output;
+    const std::string vectorOutput = node.node->outputs().front().name;
+    series.quantity = quantityOf(columns[c].output, columns[c].type, vectorOutput);
     series.components = columns[c].type == CT_VECTOR ? 3 : 1;
+    series.frame = positionFrame(series.components == 3 ? columns[c].output : vectorOutput);
     picture_.series.push_back(std::move(series));
     sources_.push_back({c, itemInput(*node.entry), {}});
   }
@@ -108,6 +129,7 @@ void PlotRecorder::draw() const {
   scriptFile.write(script(picture.path(), terminal));
   const int status = runProgram(findGnuplot(), {scriptFile.path()});
   if (status != 0) throw SceneError("gnuplot failed (exit status " + std::to_string(status) + ") drawing " + path);
+  if (terminal == "svg") picture.write(withoutGridClass(readTextFile(picture.path())));
   picture.replaceTarget();
 }
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numbers>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "host/module_loader.h"
@@ -43,12 +45,12 @@ constexpr const char* SWITCHING_SCENE = R"({
 class PlotTest : public ScenehostTest {
  protected:
   // The script of a run of `scene` over `frames`, as eval would draw it.
-  std::string script(const std::string& scene, const FrameRange& frames) const {
+  std::string script(const std::string& scene, const FrameRange& frames, bool overlay = false) const {
     SceneFile file = parseSceneFile(nlohmann::ordered_json::parse(scene), "/some/folder/scene.json");
     const host::LoadedModule module(KV_MODULE_PATH);
     std::ostringstream warnings;
     PlacedScene placed(file, module, warnings);
-    PlotRecorder plot(placed, frames, path("out.svg"), file.angles);
+    PlotRecorder plot(placed, frames, path("out.svg"), file.angles, overlay);
     evaluateFrames(placed, frames, warnings, [&](const EvaluatedFrame& frame) { plot.add(frame); });
     EXPECT_EQ(warnings.str(), "");
     return plot.script("out.svg", "svg");
@@ -72,8 +74,8 @@ class PlotTest : public ScenehostTest {
     const ::pid_t child = ::fork();
     if (child == 0) {
       ::close(channel[0]);
-      const RunResult result = ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0 ? run(arguments)
-                                                                              : RunResult{-1, "", "cannot become nobody"};
+      const RunResult result =
+          ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0 ? run(arguments) : RunResult{-1, "", "cannot become nobody"};
       const std::string report = std::to_string(result.status) + "\n" + result.err;
       const bool sent = ::write(channel[1], report.data(), report.size()) == static_cast<::ssize_t>(report.size());
       ::_exit(sent ? 0 : 1);
@@ -81,7 +83,8 @@ class PlotTest : public ScenehostTest {
     ::close(channel[1]);
     std::string report;
     char buffer[4096];
-    for (::ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+    for (::ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+      report.append(buffer, static_cast<std::size_t>(n));
     ::close(channel[0]);
     int exit = 0;
     ::waitpid(child, &exit, 0);
@@ -127,8 +130,8 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
       "0 0 0 0\n1 1 0 0.5\n2 2 0 1\n3 3 0 1.5\n\n4 5 5 5\n5 5 5 5\n\n9 5 5 5\n\n10 10 0 5\n11 11 0 5.5\n12 12 0 6\n");
   EXPECT_EQ(block(run, "$lone0"), "9 5 5 5\n");
   EXPECT_EQ(block(run, "$ends0"), "0 0 0 0\n12 12 0 6\n");
-  EXPECT_EQ(block(run, "$marks0"), "0 0 0 0\n10 10 0 5\n");  // every tenth frame
   EXPECT_NE(run.find("set label 'Kite' at 5,5"), std::string::npos) << run;
+  EXPECT_EQ(count(run, "set label '10' at 10,5 "), 1u) << run;  // every tenth frame, in the top view
 
   // Three flat views at equal scales and a 3D one; the ranges are as long on
   // every axis: X 0..12 with 8% to spare on each side.
@@ -136,7 +139,7 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
   EXPECT_NE(run.find("set view equal xyz"), std::string::npos);
   EXPECT_EQ(count(run, "set xrange [-0.96:12.96]"), 3u) << run;  // top, front, 3D
   EXPECT_EQ(count(run, "set yrange [-0.96:5.96]"), 2u) << run;   // Y in front and side
-  EXPECT_NE(run.find("set title 'top (looking down), scene units'"), std::string::npos);
+  EXPECT_NE(run.find("set title 'top (looking down), in the world, scene units'"), std::string::npos);
 
   // The rotation in degrees as the scene writes them, in a panel of its own,
   // with the runs of the item that was sampled.
@@ -150,7 +153,7 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
   EXPECT_EQ(block(run, "$s2"), "0 0\n1 0\n2 0\n3 0\n\n4 1\n5 1\n\n9 1\n\n10 0\n11 0\n12 0\n");
   EXPECT_NE(run.find("set ytics ('Ball' 0, 'Kite' 1)"), std::string::npos);
   // A component of a position, which has no item input and no break.
-  EXPECT_NE(run.find("set title 'x: X'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
+  EXPECT_NE(run.find("set title 'x: X, in the parent''s frame'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
             std::string::npos);
   EXPECT_EQ(block(run, "$lone3"), "(no block $lone3)");
   EXPECT_EQ(count(block(run, "$s4"), "\n\n"), 1u) << block(run, "$s4");        // the line breaks where the angle wraps
@@ -163,6 +166,85 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
   EXPECT_NE(one.find("set xrange [2:4]"), std::string::npos);
 }
 
+// Text of `script` from `start` to the next `end`.
+std::string between(const std::string& script, const std::string& start, const std::string& end) {
+  const std::size_t first = script.find(start);
+  if (first == std::string::npos) return "(no " + start + ")";
+  return script.substr(first, script.find(end, first) - first);
+}
+
+// Colour and dash of each line that `plot` draws.
+std::vector<std::string> lineStyles(const std::string& plot) {
+  static const std::regex LINE("with (lines|steps) lw 1.5 lc rgb '([^']+)' dt (\\S+)");
+  std::vector<std::string> styles;
+  for (std::sregex_iterator it(plot.begin(), plot.end(), LINE), end; it != end; ++it) {
+    styles.push_back((*it)[2].str() + " " + (*it)[3].str());
+  }
+  return styles;
+}
+
+bool allDistinct(std::vector<std::string> styles) {
+  std::sort(styles.begin(), styles.end());
+  return std::adjacent_find(styles.begin(), styles.end()) == styles.end();
+}
+
+TEST_F(PlotTest, WorldViewsHoldWorldPositionsEachLineStyledApart) {
+  if (findGnuplot().empty()) GTEST_SKIP() << "gnuplot is not installed";
+  // Lift rises straight up, which the top view sees as one point; eight
+  // nodes follow Ball in the world, the last in the first path's colour.
+  // "local" and "rest" give positions in other frames, "behind" the world
+  // rotation of Ball a second before "local"'s.
+  nlohmann::ordered_json scene = nlohmann::ordered_json::parse(R"({
+    "fps": 10,
+    "items": [{"type": "object", "name": "Ball", "position": [{"f": 0, "v": [5, 0, 0]}, {"f": 20, "v": [25, 0, 10]}],
+               "rotation": [{"f": 0, "v": [0, 0, 0]}, {"f": 20, "v": [1, 0.5, 0]}]},
+              {"type": "object", "name": "Lift", "position": [{"f": 0, "v": [0, 0, 0]}, {"f": 20, "v": [0, 20, 0]}]},
+              {"type": "object", "name": "Body"},
+              {"type": "bone", "name": "Arm", "owner": "Body", "restPosition": [0, 0, 1]}],
+    "nodes": [{"name": "lift", "server": "Item WPos", "item": "Lift", "outputs": ["W Pos"]},
+              {"name": "local", "server": "Item Info", "item": "Ball", "outputs": ["Position", "pivotPos", "W Rot"]},
+              {"name": "behind", "server": "Item WRot", "item": "Ball", "mode": "Rel", "time": -1,
+               "outputs": ["W Rot"]},
+              {"name": "rest", "server": "Bone Info", "bone": "Body:Arm", "outputs": ["restPos"]}]
+  })");
+  for (int n = 0; n < 8; ++n) {
+    scene["nodes"].push_back(
+        {{"name", "ball" + std::to_string(n)}, {"server", "Item WPos"}, {"item", "Ball"}, {"outputs", {"W Pos"}}});
+  }
+  const std::string run = script(scene.dump(), {0, 20, 1});
+
+  // The views draw the "W Pos" series (0 and 6 to 13) alone, no two alike.
+  const std::string top = between(run, "set title 'top", "unset label");
+  const std::regex SERIES("\\$s(\\d+) using");
+  std::set<int> drawn;
+  for (std::sregex_iterator it(top.begin(), top.end(), SERIES), end; it != end; ++it) drawn.insert(std::stoi((*it)[1]));
+  EXPECT_EQ(drawn, (std::set<int>{0, 6, 7, 8, 9, 10, 11, 12, 13})) << top;
+  EXPECT_EQ(lineStyles(top).size(), 9u) << top;
+  EXPECT_TRUE(allDistinct(lineStyles(top))) << top;
+  EXPECT_TRUE(allDistinct(lineStyles(between(run, "plot 2 notitle", "\n")))) << run;  // the legend
+  // The other positions in panels titled with their frames.
+  for (const char* title : {"local: Position, in the parent''s frame", "local: pivotPos, in the item''s own frame",
+                            "rest: restPos, in the parent bone''s frame"}) {
+    EXPECT_EQ(count(run, "set title '" + std::string(title) + "'\nset xlabel"), 1u) << title << "\n" << run;
+  }
+  // Lift's numbers: one where the top view sees it stand, three in the front view.
+  EXPECT_EQ(count(top, "set label '0' at 0,0 "), 1u) << top;
+  EXPECT_EQ(count(top, "at 0,0 "), 1u) << top;
+  const std::string front = between(run, "set title 'front", "unset label");
+  EXPECT_EQ(count(front, "set label '20' at 0,20 "), 1u) << front;
+
+  // Overlaid, the world rotations share a panel, each line styled apart; the
+  // positions of different frames still do not.
+  const std::string overlaid = script(scene.dump(), {0, 20, 1}, true);
+  const std::string rotations = between(overlaid, "set title 'W Rot'", "unset label");
+  EXPECT_EQ(count(rotations, "title 'local: H'"), 1u) << rotations;
+  EXPECT_EQ(count(rotations, "title 'behind: B'"), 1u) << rotations;
+  EXPECT_EQ(lineStyles(rotations).size(), 6u) << rotations;
+  EXPECT_TRUE(allDistinct(lineStyles(rotations))) << rotations;
+  EXPECT_EQ(count(overlaid, "set title '"), count(run, "set title '") - 1) << overlaid;
+  EXPECT_EQ(count(overlaid, "set title 'local: pivotPos, in the item''s own frame'"), 1u) << overlaid;
+}
+
 TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
   if (findGnuplot().empty()) GTEST_SKIP() << "gnuplot is not installed";
   const std::string scene = write("scene.json", RISING_BALL);
@@ -173,6 +255,7 @@ TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find("it's: W Pos"), std::string::npos);  // the legend names node and output
   EXPECT_NE(svg.find("parent: Parent"), std::string::npos);
+  EXPECT_EQ(svg.find("class=\"gridline\""), std::string::npos);  // which ImageMagick cannot draw by the hundred
 
   result = run({"eval", scene, "--plot", path("paths.png"), "--format", "csv"});
   ASSERT_EQ(result.status, 0) << result.err;
