@@ -117,8 +117,8 @@ zeros (no item, or a bone node with an object but no bone) is warned of once.
                     degrees (default: the scene's "angles", else radians)
   --plot FILE       also draw a picture with gnuplot: world positions as paths, every
                     other output against the frames in a panel of its own
-  --overlay         in the picture, draw the outputs of one quantity (positions of one
-                    frame) from all nodes in one panel, to compare them
+  --overlay         in the picture, draw each output of all nodes that have it in one
+                    panel, nodes told apart by dashes, to compare them
 
 Integer outputs are item identifiers, shown alike in every format: eight
 hexadecimal digits and the item's name, a bone as "Owner:Bone", 0 as "(none)".

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <numbers>
-#include <string_view>
 #include <utility>
 #include <variant>
 
 #include "contract/port_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/external_program.h"
+#include "scenehost/portable_svg.h"
 #include "scenehost/temporary_file.h"
 #include "scenehost/text_file.h"
 
@@ -27,20 +27,6 @@ const ItemTrack* itemInput(const NodeEntry& entry) {
     if (input.name == port::ITEM) return std::get_if<ItemTrack>(&input.source);
   }
   return nullptr;
-}
-
-// gnuplot marks each grid line with class="gridline", which only its
-// interactive script reads; ImageMagick's own renderer gives up on a picture
-// with some hundreds of them ("vector graphics nested too deeply").
-std::string withoutGridClass(std::string svg) {
-  static constexpr std::string_view MARK = " class=\"gridline\"";
-  std::string kept;
-  std::size_t from = 0;
-  for (std::size_t at = svg.find(MARK); at != std::string::npos; at = svg.find(MARK, from)) {
-    kept.append(svg, from, at - from);
-    from = at + MARK.size();
-  }
-  return kept.append(svg, from);
 }
 
 }  // namespace
@@ -66,7 +52,8 @@ PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::st
     const std::string vectorOutput = node.node->outputs().front().name;
     series.quantity = quantityOf(columns[c].output, columns[c].type, vectorOutput);
     series.components = columns[c].type == CT_VECTOR ? 3 : 1;
-    series.frame = positionFrame(series.components == 3 ? columns[c].output : vectorOutput);
+    series.vector = series.components == 3 ? columns[c].output : vectorOutput;
+    series.frame = positionFrame(series.vector);
     picture_.series.push_back(std::move(series));
     sources_.push_back({c, itemInput(*node.entry), {}});
   }
@@ -129,7 +116,7 @@ void PlotRecorder::draw() const {
   scriptFile.write(script(picture.path(), terminal));
   const int status = runProgram(findGnuplot(), {scriptFile.path()});
   if (status != 0) throw SceneError("gnuplot failed (exit status " + std::to_string(status) + ") drawing " + path);
-  if (terminal == "svg") picture.write(withoutGridClass(readTextFile(picture.path())));
+  if (terminal == "svg") picture.write(portableSvg(readTextFile(picture.path())));
   picture.replaceTarget();
 }
 

@@ -1,7 +1,7 @@
 // A picture of an evaluation, drawn by gnuplot (run as a program with a
 // generated script holding the data) into an SVG or PNG file: positions as
 // paths seen from the top, the front, the side and in 3D, every other output
-// against the frames in a panel of its own (or, overlaid, of its quantity).
+// against the frames in a panel of its own (or, overlaid, of its output).
 #pragma once
 
 #include <string>
@@ -18,8 +18,8 @@ namespace kv::scenehost {
 class PlotRecorder {
  public:
   // Throws SceneError as checkPlotTarget does, or when the scene evaluates no
-  // outputs. Rotations are drawn in `angles`; `overlay` draws the outputs of
-  // one quantity in one panel. `scene` must outlive this.
+  // outputs. Rotations are drawn in `angles`; `overlay` draws one output of
+  // all nodes in one panel. `scene` must outlive this.
   PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles, bool overlay);
 
   void add(const EvaluatedFrame& frame);

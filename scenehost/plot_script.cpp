@@ -115,11 +115,9 @@ std::string frameOf(const PlotSeries& s) {
   return s.quantity == Quantity::Position ? ", " + std::string(frameName(s.frame)) : "";
 }
 
-// Whether two outputs may be overlaid: one quantity, so one unit, and
-// positions in one frame.
-bool samePanel(const PlotSeries& a, const PlotSeries& b) {
-  return a.quantity == b.quantity && (a.quantity != Quantity::Position || a.frame == b.frame);
-}
+// Whether two outputs may be overlaid: the same output of two nodes, so one
+// quantity, one unit and, for positions, one kind of frame.
+bool samePanel(const PlotSeries& a, const PlotSeries& b) { return a.output == b.output && a.vector == b.vector; }
 
 struct Bounds {
   double low = HUGE_VAL;
@@ -401,38 +399,26 @@ class ScriptWriter {
         "set xrange [0:1]\nset yrange [0:1]\nset key inside center center horizontal maxcols 4 Left reverse "
         "samplen 3 width 2\n";
     std::string plots = "plot 2 notitle";
-    for (std::size_t p = 0; p < paths_.size(); ++p) {
-      // A key shows points for a path drawn as points alone.
-      const Style style = pathStyle(p);
-      const std::string drawn = lined_[paths_[p]] ? " with lines" + style.line() : " with points" + style.lone();
-      plots += ", keyentry" + drawn + " title " + quoted(titleOf(series(paths_[p])));
-    }
+    // A key shows points for a path drawn as points alone.
+    for (std::size_t p = 0; p < paths_.size(); ++p)
+      plots += ", " + keyEntry(paths_[p], pathStyle(p), titleOf(series(paths_[p])));
     script_ += plots + ", keyentry" + START + " lc 'black' title 'start', keyentry" + END + " lc 'black' title 'end'\n";
     script_ += "unset key\nset border\nset tics\nset grid\nset xtics autofreq\nset ytics autofreq\n";
   }
 
-  // One output's title, or the outputs' names of an overlaid panel, whose
-  // key names the nodes.
-  std::string panelTitle(const std::vector<std::size_t>& panel) const {
-    const PlotSeries& first = series(panel.front());
-    if (panel.size() == 1) return titleOf(first) + frameOf(first);
-    std::vector<std::string> outputs;
-    for (std::size_t n : panel) {
-      if (std::find(outputs.begin(), outputs.end(), series(n).output) == outputs.end())
-        outputs.push_back(series(n).output);
-    }
-    std::string title;
-    for (const std::string& output : outputs) title += (title.empty() ? "" : ", ") + output;
-    return title + frameOf(first);
-  }
-
-  // A line of series n in a panel, its title on the line or, when the series
-  // has no line, on its points.
+  // A line of series n in a panel, its title ("" for none) on the line or,
+  // when the series has no line, on its points.
   std::string panelLine(std::size_t n, const std::string& using_, const std::string& with, const Style& style,
                         const std::string& title) const {
-    const std::string titled = " title " + quoted(title);
+    const std::string titled = title.empty() ? " notitle" : " title " + quoted(title);
     return "$s" + std::to_string(n) + using_ + with + style.line() + (lined_[n] ? titled : " notitle") +
            lonePoints(n, using_, style, lined_[n] ? " notitle" : titled);
+  }
+
+  // A key entry of series n drawn as in `style`.
+  std::string keyEntry(std::size_t n, const Style& style, const std::string& title) const {
+    return "keyentry" + (lined_[n] ? " with lines" + style.line() : " with points" + style.lone()) + " title " +
+           quoted(title);
   }
 
   // Panel p against the frames.
@@ -441,7 +427,9 @@ class ScriptWriter {
     const PlotSeries& first = series(members.front());
     const bool overlaid = members.size() > 1;
     place(static_cast<int>(p % 2), viewsHeight_ + static_cast<int>(p / 2) * PANEL_HEIGHT, PANEL_HEIGHT, false);
-    script_ += "set title " + quoted(panelTitle(members)) + "\nset xlabel " +
+    // An overlaid panel shows one output of several nodes, which its key names.
+    const std::string title = (overlaid ? first.output : titleOf(first)) + frameOf(first);
+    script_ += "set title " + quoted(title) + "\nset xlabel " +
                quoted("frame (" + number(picture_.fps) + " per second)") + "\nset ylabel " +
                quoted(unitOf(first.quantity, picture_.angles)) + "\n";
     const FrameRange& frames = picture_.frames;
@@ -461,7 +449,7 @@ class ScriptWriter {
       }
       script_ += "set ytics (" + tics + ")\nset yrange " + range(-0.5, static_cast<double>(names.size()) - 0.5) + "\n";
       for (std::size_t k = 0; k < members.size(); ++k) {
-        add(panelLine(members[k], " using 1:2", " with steps", {VALUE_COLOUR, k}, titleOf(series(members[k]))));
+        add(panelLine(members[k], " using 1:2", " with steps", {VALUE_COLOUR, k}, series(members[k]).node));
       }
       script_ += plots + "\nset ytics autofreq\n";
       return;
@@ -474,15 +462,20 @@ class ScriptWriter {
     // about; other lines keep clear of the frame.
     script_ += "set yrange " + (values.low == values.high ? range(values.low - 1, values.high + 1) : "[*:*]") + "\n";
     script_ += "set offsets 0,0,graph 0.06,graph 0.06\n";
+    // Overlaid vectors: a key of the components' colours, then of the nodes' dashes.
+    const bool byNode = overlaid && first.components == 3;
     for (std::size_t k = 0; k < members.size(); ++k) {
       const PlotSeries& s = series(members[k]);
       itemLabels(s, {1, 2}, {VALUE_COLOUR});
       for (int c = 0; c < s.components; ++c) {
         const Style style{s.components == 3 ? COMPONENT_COLOURS[c] : VALUE_COLOUR, k};
-        const std::string name = s.components == 3 ? componentName(s.quantity, c) : s.output;
-        add(panelLine(members[k], " using 1:" + std::to_string(c + 2), " with lines", style,
-                      overlaid ? s.node + ": " + name : name));
+        const std::string name = overlaid ? s.node : s.components == 3 ? componentName(s.quantity, c) : s.output;
+        add(panelLine(members[k], " using 1:" + std::to_string(c + 2), " with lines", style, byNode ? "" : name));
+        if (byNode && k == 0) add(keyEntry(members[k], {COMPONENT_COLOURS[c]}, componentName(s.quantity, c)));
       }
+    }
+    for (std::size_t k = 0; byNode && k < members.size(); ++k) {
+      add(keyEntry(members[k], {VALUE_COLOUR, k}, series(members[k]).node));
     }
     script_ += plots + "\nunset label\n";
   }

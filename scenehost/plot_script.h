@@ -5,7 +5,7 @@
 // leaving out a number that would cover another. Every other output gets a
 // panel against the frames, labelled with its unit and, for a position, with
 // its frame; item identifiers are drawn as steps between the items' names.
-// Overlaid, the outputs of one quantity (and one frame) share a panel. No two
+// Overlaid, one output of several nodes shares a panel. No two
 // lines of a view or panel share both colour and dash. A line breaks
 // where the node's "Item" input changes item and where an angle wraps around
 // its range; frames where the input delivers none are left out, and a sample
@@ -31,6 +31,7 @@ struct PlotSeries {
   };
   std::string node;
   std::string output;
+  std::string vector;  // the vector output this one is, or is a component of
   Quantity quantity = Quantity::Position;
   PositionFrame frame = PositionFrame::World;  // of a position
   int components = 1;                          // 3 for a vector
@@ -45,7 +46,7 @@ struct PlotPicture {
   FrameRange frames;
   double fps = DEFAULT_FPS;
   AngleUnit angles = AngleUnit::Radians;
-  bool overlay = false;  // outputs of one quantity in one panel, instead of each in its own
+  bool overlay = false;  // one output of all nodes in one panel, instead of each in its own
   std::vector<PlotSeries> series;
 };
 

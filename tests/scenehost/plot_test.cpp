@@ -153,8 +153,10 @@ TEST_F(PlotTest, ScriptDrawsPathsInViewsAndTheRestInPanels) {
   EXPECT_EQ(block(run, "$s2"), "0 0\n1 0\n2 0\n3 0\n\n4 1\n5 1\n\n9 1\n\n10 0\n11 0\n12 0\n");
   EXPECT_NE(run.find("set ytics ('Ball' 0, 'Kite' 1)"), std::string::npos);
   // A component of a position, which has no item input and no break.
-  EXPECT_NE(run.find("set title 'x: X, in the parent''s frame'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
-            std::string::npos);
+  EXPECT_NE(
+      run.find(
+          "set title 'x: X, in the parent''s frame'\nset xlabel 'frame (10 per second)'\nset ylabel 'scene units'"),
+      std::string::npos);
   EXPECT_EQ(block(run, "$lone3"), "(no block $lone3)");
   EXPECT_EQ(count(block(run, "$s4"), "\n\n"), 1u) << block(run, "$s4");        // the line breaks where the angle wraps
   EXPECT_NE(run.find("set multiplot title 'scene.json'"), std::string::npos);  // the name, not the path
@@ -173,9 +175,11 @@ std::string between(const std::string& script, const std::string& start, const s
   return script.substr(first, script.find(end, first) - first);
 }
 
-// Colour and dash of each line that `plot` draws.
-std::vector<std::string> lineStyles(const std::string& plot) {
-  static const std::regex LINE("with (lines|steps) lw 1.5 lc rgb '([^']+)' dt (\\S+)");
+// Colour and dash of each line of data (or each line of the key) that `plot` draws.
+std::vector<std::string> lineStyles(const std::string& plot, bool key = false) {
+  static const std::regex DATA("\\$s\\d+ using \\S+ with (lines|steps) lw 1.5 lc rgb '([^']+)' dt (\\S+)");
+  static const std::regex KEY("keyentry with (lines|steps) lw 1.5 lc rgb '([^']+)' dt (\\S+)");
+  const std::regex& LINE = key ? KEY : DATA;
   std::vector<std::string> styles;
   for (std::sregex_iterator it(plot.begin(), plot.end(), LINE), end; it != end; ++it) {
     styles.push_back((*it)[2].str() + " " + (*it)[3].str());
@@ -221,7 +225,7 @@ TEST_F(PlotTest, WorldViewsHoldWorldPositionsEachLineStyledApart) {
   EXPECT_EQ(drawn, (std::set<int>{0, 6, 7, 8, 9, 10, 11, 12, 13})) << top;
   EXPECT_EQ(lineStyles(top).size(), 9u) << top;
   EXPECT_TRUE(allDistinct(lineStyles(top))) << top;
-  EXPECT_TRUE(allDistinct(lineStyles(between(run, "plot 2 notitle", "\n")))) << run;  // the legend
+  EXPECT_EQ(lineStyles(between(run, "plot 2 notitle", "\n"), true), lineStyles(top)) << run;  // the legend
   // The other positions in panels titled with their frames.
   for (const char* title : {"local: Position, in the parent''s frame", "local: pivotPos, in the item''s own frame",
                             "rest: restPos, in the parent bone''s frame"}) {
@@ -233,14 +237,19 @@ TEST_F(PlotTest, WorldViewsHoldWorldPositionsEachLineStyledApart) {
   const std::string front = between(run, "set title 'front", "unset label");
   EXPECT_EQ(count(front, "set label '20' at 0,20 "), 1u) << front;
 
-  // Overlaid, the world rotations share a panel, each line styled apart; the
-  // positions of different frames still do not.
+  // Overlaid, the world rotations share a panel, each line styled apart, the
+  // key naming the components' colours and the nodes' dashes; the positions
+  // of different frames still do not.
   const std::string overlaid = script(scene.dump(), {0, 20, 1}, true);
   const std::string rotations = between(overlaid, "set title 'W Rot'", "unset label");
-  EXPECT_EQ(count(rotations, "title 'local: H'"), 1u) << rotations;
-  EXPECT_EQ(count(rotations, "title 'behind: B'"), 1u) << rotations;
   EXPECT_EQ(lineStyles(rotations).size(), 6u) << rotations;
   EXPECT_TRUE(allDistinct(lineStyles(rotations))) << rotations;
+  EXPECT_EQ(lineStyles(rotations, true), (std::vector<std::string>{"#c62828 solid", "#2e7d32 solid", "#1565c0 solid",
+                                                                   "#333333 solid", "#333333 (6,4)"}))
+      << rotations;
+  for (const char* title : {"H", "P", "B", "local", "behind"}) {
+    EXPECT_EQ(count(rotations, std::string(" title '") + title + "'"), 1u) << title << "\n" << rotations;
+  }
   EXPECT_EQ(count(overlaid, "set title '"), count(run, "set title '") - 1) << overlaid;
   EXPECT_EQ(count(overlaid, "set title 'local: pivotPos, in the item''s own frame'"), 1u) << overlaid;
 }
@@ -255,7 +264,12 @@ TEST_F(PlotTest, DrawsSvgAndPngWithGnuplot) {
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find("it's: W Pos"), std::string::npos);  // the legend names node and output
   EXPECT_NE(svg.find("parent: Parent"), std::string::npos);
-  EXPECT_EQ(svg.find("class=\"gridline\""), std::string::npos);  // which ImageMagick cannot draw by the hundred
+  // Nothing that ImageMagick's renderer cannot draw: grid lines of a class
+  // (which it cannot draw by the hundred), marks as references to shapes
+  // drawn in `currentColor` (which it leaves out).
+  EXPECT_EQ(svg.find("class=\"gridline\""), std::string::npos);
+  EXPECT_EQ(svg.find("<use", svg.find("</defs>")), std::string::npos);
+  EXPECT_NE(svg.find("<circle stroke-width='0.222' stroke='rgb("), std::string::npos);  // the start's mark
 
   result = run({"eval", scene, "--plot", path("paths.png"), "--format", "csv"});
   ASSERT_EQ(result.status, 0) << result.err;
