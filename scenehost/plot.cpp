@@ -102,6 +102,8 @@ void checkPlotTarget(const std::string& path) {
   if (extension != ".svg" && extension != ".png") throw SceneError(path + ": the picture must be a .svg or .png file");
   if (findGnuplot().empty())
     throw SceneError("--plot needs gnuplot, which is not on PATH (Debian package gnuplot-nox)");
+  // A picture that cannot be written fails now rather than after the run.
+  const TemporaryFile probe(path);
 }
 
 void PlotRecorder::draw() const {

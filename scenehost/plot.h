@@ -51,8 +51,8 @@ class PlotRecorder {
   std::vector<Source> sources_;  // one per series
 };
 
-// Throws SceneError unless `path` ends in .svg or .png and gnuplot is on PATH;
-// lets a command fail before it prints anything.
+// Throws SceneError unless `path` ends in .svg or .png, gnuplot is on PATH
+// and the file can be written; lets a command fail before it prints anything.
 void checkPlotTarget(const std::string& path);
 
 // The gnuplot program found on PATH, or "" when there is none.
