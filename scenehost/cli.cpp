@@ -102,7 +102,7 @@ groups:
 
 constexpr const char* EVAL_HELP = R"HELP(usage: scenehost eval SCENE [--module PATH] [--frames FIRST..LAST[:STEP]]
                       [--format table|csv|json] [--angles radians|degrees]
-                      [--plot FILE.svg|FILE.png]
+                      [--plot FILE.svg|FILE.png [--overlay]]
 
 For each frame (time = frame / fps), sends the new time to every node of the
 scene file SCENE, then evaluates each output the scene asks for (all outputs
@@ -116,7 +116,10 @@ zeros (no item, or a bone node with an object but no bone) is warned of once.
   --angles UNIT     the unit of rotations ("Rotation", "W Rot", "pivotRot", "restRot" and the
                     H, P, B of the Rot and WRot nodes): radians as the host delivers them, or
                     degrees (default: the scene's "angles", else radians)
-  --plot FILE       also draw the vector outputs' paths over the frames with gnuplot
+  --plot FILE       also draw a picture with gnuplot: world positions as paths, every
+                    other output against the frames in a panel of its own
+  --overlay         in the picture, draw each output of all nodes that have it in one
+                    panel, nodes told apart by dashes, to compare them
 
 Integer outputs are item identifiers, shown alike in every format: eight
 hexadecimal digits and the item's name, a bone as "Owner:Bone", 0 as "(none)".
@@ -316,7 +319,8 @@ void validate(const std::vector<std::string>& arguments, std::ostream& out, std:
 }
 
 void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const ParsedArguments parsed = parseArguments(arguments, {"--module", "--frames", "--format", "--angles", "--plot"});
+  const ParsedArguments parsed =
+      parseArguments(arguments, {"--module", "--frames", "--format", "--angles", "--plot"}, {"--overlay"});
   if (parsed.help) {
     out << EVAL_HELP;
     return;
@@ -326,6 +330,8 @@ void eval(const std::vector<std::string>& arguments, std::ostream& out, std::ost
   options.scene = parsed.positionals[0];
   options.module = lastValue(parsed, "--module");
   options.plot = lastValue(parsed, "--plot");
+  options.overlay = parsed.has("--overlay");
+  if (options.overlay && options.plot.empty()) throw UsageError("--overlay draws into a picture: give --plot FILE too");
   if (const std::string frames = lastValue(parsed, "--frames"); !frames.empty()) {
     std::string problem;
     options.frames = parseFrameRange(frames, &problem);

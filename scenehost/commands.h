@@ -41,6 +41,7 @@ struct EvalOptions {
   OutputFormat format = OutputFormat::Table;
   std::optional<AngleUnit> angles;  // the unit rotations are printed in; else the scene's "angles"
   std::string plot;                 // picture file, or ""
+  bool overlay = false;             // the picture draws one output of all nodes in one panel
   bool progress = false;            // show progress on `err` (a terminal)
 };
 void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& err);

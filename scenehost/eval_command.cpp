@@ -27,7 +27,7 @@ void evalCommand(const EvalOptions& options, std::ostream& out, std::ostream& er
   const std::vector<OutputColumn> columns = outputColumns(placed);
   std::optional<PlotRecorder> plot;
   const AngleUnit angles = options.angles.value_or(file.angles);
-  if (!options.plot.empty()) plot.emplace(placed, frames, options.plot, angles);
+  if (!options.plot.empty()) plot.emplace(placed, frames, options.plot, angles, options.overlay);
   const std::unique_ptr<FramePrinter> printer = makeFramePrinter(options.format, columns, file, frames, angles, out);
   {
     ProgressLine progress(err, frameCount(frames), options.progress);

@@ -9,7 +9,9 @@
 #include "contract/port_names.h"
 #include "scenehost/errors.h"
 #include "scenehost/external_program.h"
+#include "scenehost/portable_svg.h"
 #include "scenehost/temporary_file.h"
+#include "scenehost/text_file.h"
 
 namespace kv::scenehost {
 namespace {
@@ -31,7 +33,8 @@ const ItemTrack* itemInput(const NodeEntry& entry) {
 
 std::string findGnuplot() { return findProgram("gnuplot"); }
 
-PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles)
+PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles,
+                           bool overlay)
     : file_(scene.file()), path_(std::move(path)) {
   checkPlotTarget(path_);
   const std::vector<OutputColumn> columns = outputColumns(scene);
@@ -40,12 +43,17 @@ PlotRecorder::PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::st
   picture_.frames = frames;
   picture_.fps = file_.fps;
   picture_.angles = angles;
+  picture_.overlay = overlay;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const PlacedNode& node = nodeNamed(scene, columns[c].node);
     PlotSeries series;
-    series.title = columns[c].node + ": " + columns[c].output;
-    series.quantity = quantityOf(columns[c].output, columns[c].type, node.node->outputs().front().name);
+    series.node = columns[c].node;
+    series.output = columns[c].output;
+    const std::string vectorOutput = node.node->outputs().front().name;
+    series.quantity = quantityOf(columns[c].output, columns[c].type, vectorOutput);
     series.components = columns[c].type == CT_VECTOR ? 3 : 1;
+    series.vector = series.components == 3 ? columns[c].output : vectorOutput;
+    series.frame = positionFrame(series.vector);
     picture_.series.push_back(std::move(series));
     sources_.push_back({c, itemInput(*node.entry), {}});
   }
@@ -94,6 +102,8 @@ void checkPlotTarget(const std::string& path) {
   if (extension != ".svg" && extension != ".png") throw UsageError(path + ": the picture must be a .svg or .png file");
   if (findGnuplot().empty())
     throw SceneError("--plot needs gnuplot, which is not on PATH (Debian package gnuplot-nox)");
+  // A picture that cannot be written fails now rather than after the run.
+  const TemporaryFile probe(path);
 }
 
 void PlotRecorder::draw() const {
@@ -108,6 +118,7 @@ void PlotRecorder::draw() const {
   scriptFile.write(script(picture.path(), terminal));
   const int status = runProgram(findGnuplot(), {scriptFile.path()});
   if (status != 0) throw SceneError("gnuplot failed (exit status " + std::to_string(status) + ") drawing " + path);
+  if (terminal == "svg") picture.write(portableSvg(readTextFile(picture.path())));
   picture.replaceTarget();
 }
 

@@ -1,7 +1,7 @@
 // A picture of an evaluation, drawn by gnuplot (run as a program with a
 // generated script holding the data) into an SVG or PNG file: positions as
 // paths seen from the top, the front, the side and in 3D, every other output
-// against the frames in a panel of its own.
+// against the frames in a panel of its own (or, overlaid, of its output).
 #pragma once
 
 #include <string>
@@ -18,8 +18,9 @@ namespace kv::scenehost {
 class PlotRecorder {
  public:
   // Throws as checkPlotTarget does, or SceneError when the scene evaluates no
-  // outputs. Rotations are drawn in `angles`; `scene` must outlive this.
-  PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles);
+  // outputs. Rotations are drawn in `angles`; `overlay` draws one output of
+  // all nodes in one panel. `scene` must outlive this.
+  PlotRecorder(PlacedScene& scene, const FrameRange& frames, std::string path, AngleUnit angles, bool overlay);
 
   void add(const EvaluatedFrame& frame);
 
@@ -51,7 +52,8 @@ class PlotRecorder {
 };
 
 // Throws UsageError unless `path` ends in .svg or .png, SceneError unless
-// gnuplot is on PATH; lets a command fail before it prints anything.
+// gnuplot is on PATH and the file can be written; lets a command fail before
+// it prints anything.
 void checkPlotTarget(const std::string& path);
 
 // The gnuplot program found on PATH, or "" when there is none.

@@ -23,14 +23,16 @@
 namespace kv::scenehost {
 namespace {
 
-// The three calls that differ between the C runtimes.
+// The calls that differ between the C runtimes.
 #ifdef _WIN32
+bool mayWrite(const std::string& path) { return ::_access(path.c_str(), 2) == 0; }
 int createNewFile(const std::string& path) {
   return ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 int closeFile(int fd) { return ::_close(fd); }
 int syncToDisk(std::FILE* file) { return ::_commit(::_fileno(file)); }
 #else
+bool mayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 int createNewFile(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
@@ -81,6 +83,10 @@ std::string randomSuffix() {
 }  // namespace
 
 TemporaryFile::TemporaryFile(std::string target) : name_(std::move(target)), target_(followLinks(name_)) {
+  // The file would take the target's permissions, so a target this process
+  // may not write is refused now, before a program is handed the file.
+  std::error_code missing;
+  if (std::filesystem::exists(target_, missing) && !mayWrite(target_)) throw SceneError(failure(name_, errno));
   // Another file of the same name is unlikely but possible: try a few names.
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string candidate = target_ + randomSuffix();

@@ -14,8 +14,9 @@ namespace kv::scenehost {
 class TemporaryFile {
  public:
   // Throws SceneError ("TARGET: cannot write: reason") when no file can be
-  // created beside `target`, or when `target` is there but not a regular
-  // file (a device, a folder...), which is never replaced.
+  // created beside `target`, when `target` is there but this process may not
+  // write it, or when it is not a regular file (a device, a folder...), which
+  // is never replaced.
   explicit TemporaryFile(std::string target);
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
