@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # make run:  build the module and scenehost (Linux and Windows), check the Windows
 #            files, list the module's servers, validate the Linux module (quick level)
 #            and evaluate the example arm rig over frames 0..2; ends by drawing the rig's

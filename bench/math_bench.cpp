@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The kernel's operations beside the same operations written with Eigen, in
 // one binary with the same flags. Each iteration takes the next input from a
 // pool of varied values, so neither side can fold a constant or reuse a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node evaluation through the loaded module with the substitute host: one time
 // step of an Info node answering every output, against the three chain walks
 // alone over the same host services, and one time step of each single-value

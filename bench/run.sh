@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every benchmark of a bench build (default build/bench), keeps Google
 # Benchmark's JSON in BUILD/results/, times scenehost on generated scenes
 # (bench/scale.py, BUILD/results/scale.json) and prints the tables, also

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times scenehost's commands on generated scenes of studio size and measures
 the peak memory of each run.
 

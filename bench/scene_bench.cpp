@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End to end through scenehost's evaluation path: a generated scene of 50
 // nodes of every kind over an 8-level rig, placed on the substitute host and
 // driven through 1,000 frames (new-time for every node, then every output of

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Prints the benchmark tables from the Google Benchmark JSON files in a folder.
 
 Every figure is the median over the repetitions, in CPU time (the machine may

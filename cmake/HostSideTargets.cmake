@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Build settings that the targets beside the module share.
 
 # Compiles the target's files in batches of eight (unity builds), as the

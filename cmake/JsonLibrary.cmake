@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # nlohmann_json::nlohmann_json, the header-only JSON library of the conformance
 # checks and the scenehost program.
 if(CMAKE_CROSSCOMPILING AND WIN32)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Tests of the built plug-in file as the host sees it: its format, names and exports.
 find_program(KV_BASH bash REQUIRED)
 if(WIN32)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The release zip for artists (make package): the plug-in file, scenehost.exe,
 # the example scenes, the install guide, the node reference (README.md's
 # "Node reference" section as plain text) with its picture, the project's

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows files that the release zip ships, KV_Info_Node.p and
 # scenehost.exe: the same bytes from the same sources in any build folder, no
 # debug sections, and a linker map that names what the link took in (the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The kernel's tests run on the Windows build's own machine code: math/kernel.cpp
 # compiled by the Windows compiler with the Windows build's flags, its COFF object
 # turned into an ELF one (objcopy, then the PC-relative fields moved onto the ELF

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Moves the PC-relative relocations of an i386 ELF object converted from COFF
 onto the ELF convention.
 

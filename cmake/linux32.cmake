@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit x86 Linux with the host compiler's multilib support. The plug-in's host
 # is a 32-bit program, so this build runs the tests on the same data layout and
 # calling convention; they run through qemu so that no 32-bit kernel support is needed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows plug-in file: a 32-bit DLL built with MinGW-w64 (posix threads model).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conformance checks of a built module file: `check` tries the host's
 // contract once per server, `validate` drives the module under stress, group
 // by group. Both print one PASS or FAIL line per check and then

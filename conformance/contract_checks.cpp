@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks of the host's contract: loads a module file the way the host does,
 // one line per check, so that a plug-in developer sees what a host would trip
 // over before a host ever loads the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the groups that run as a class start from: their own random draws, a
 // random scene with its items, and a host over that scene that keeps no record
 // of calls (a whole run's calls would pile up in it).

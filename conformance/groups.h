@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The groups of validation: each drives the loaded module through
 // its descriptor alone and prints its checks into the shared report.
 #pragma once

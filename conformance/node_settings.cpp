@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conformance/node_settings.h"
 
 #include <exception>

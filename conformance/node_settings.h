@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module's nodes as the validation groups drive them: its node servers,
 // nodes and panels made in a try, and node settings written into saved states
 // and read back from them.

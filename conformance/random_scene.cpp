@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conformance/random_scene.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scenes for the validation groups: random values, random scenes of every
 // kind of item, and the items' numbers as the panels list them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conformance/report.h"
 
 namespace kv::conformance {

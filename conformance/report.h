@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PASS/FAIL lines that `check` and `validate` print, one per check, with
 // what was expected and what was seen, and the running counts.
 #pragma once

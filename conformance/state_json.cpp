@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conformance/state_json.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A node's saved state as JSON, as the scene files hold it and the checks
 // show it: a list of blocks, each
 //   {"block": "IIDS", "token": "ids", "u4": [268435458]}

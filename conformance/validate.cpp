@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Validation: loads the module once and runs the chosen groups on it,
 // each with a generator seeded from the printed seed and the group's name.
 #include <exception>

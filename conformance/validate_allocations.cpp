@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The allocations group: evaluation never allocates. First it proves that
 // the counter sees allocations at all, a deliberate one of the program's and
 // the module's own in create, so that a count of zero means something (on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The evaluation group: every output of every node over scenes with awkward
 // but finite values (zero and negative scales, subnormal and tiny numbers,
 // cameras under bones, hierarchies 10,000 levels deep, bones whose owner is

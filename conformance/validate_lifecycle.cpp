@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lifecycle group: thousands of instances of every node made and ended in
 // random order, with copies, loads, time steps, identifier changes (stale,
 // zero and unknown ones) and evaluations in any order between them. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parameters group: random sequences of panel sets, gets, notifications
 // and button presses, valid and invalid value IDs and values, on every node.
 // Each set is followed in a model of the settings the node saves; unknown IDs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scan group: the host contract of `check`, then a second load of the
 // module giving the same table, and every node activation under every host
 // build the service names depend on and with each required service missing.

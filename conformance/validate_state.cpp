@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state group: save, load into a fresh instance and save again gives the
 // same blocks byte for byte; loads of empty, truncated, repeated, unknown and
 // random blocks store exactly what they read, block by block, the last of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The threads group: several threads evaluate every output of shared
 // instances at once, time step after time step, with the settings fixed, while
 // one more activates every server over and over, as a host's interface thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's plug-in interface: every table, record, name and value that the
 // host and a module share. The module, the substitute host and the checks all
 // use this one definition.

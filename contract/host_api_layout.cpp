@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compile-time pins of every host-visible layout. On the 32-bit targets each
 // operation must sit at the byte offset the host reads it from; elsewhere the
 // same slot order holds with pointer-sized slots.

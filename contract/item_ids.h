@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layout of the host's item identifiers: the top four bits are the item
 // type plus one; an object's low 16 bits are its value; a bone carries a
 // serial in bits 16..27 and its owner object's value in its low 16 bits.

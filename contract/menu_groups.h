@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The node editor's menu groups of the two node families: what a host shows of
 // the servers (their menu-group tag), so the module's node table and a host
 // that tells the families apart read them from here.

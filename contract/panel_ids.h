@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Control and value IDs of the node panels, shared by both variants. The host's
 // panel service sees them: the module describes its controls with them and the
 // host calls the panel's get, set and notify functions back with them, so a

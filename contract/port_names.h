@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The names of the nodes' inputs and outputs as the node editor shows them,
 // and what each output measures. They are what a host sees of a node's ports,
 // so the module registers them and a host recognises them (plot units, the

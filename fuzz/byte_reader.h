@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a fuzz input from the front as a stream of small choices and raw
 // values. Past the end every read yields zeros, so any input decodes fully and
 // short inputs stay meaningful; seed files are easy to write by hand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reports identifier changes to one item node and one bone node: change lists
 // of any length whose identifiers are stale, zero, unknown, held by a node,
 // repeated, or renamed on to another listed one, interleaved with use-items,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the targets' libFuzzer entry points share.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Evaluates nodes of every kind over scenes built from the input: a hierarchy
 // of objects, lights, cameras and bones (some of whose owners are removed
 // again), each value constant or keyed, drawn from ordinary numbers and edges

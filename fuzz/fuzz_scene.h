@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small scene the fuzz targets run over: two objects in a hierarchy with
 // bones, a light and a camera hanging off them, awkward transforms (zero and
 // negative scale, a quarter-turn pitch, huge offsets), names that are long,

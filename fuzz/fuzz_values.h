@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Values the fuzz targets hand to the module: doubles and integers biased
 // towards the edges (NaN, infinities, extremes, small numbers) and item
 // identifiers biased towards the scene's own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module file a fuzz target drives, loaded once per process.
 #pragma once
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/.
 
 The byte encodings follow the targets' readers (fuzz/byte_reader.h): one byte

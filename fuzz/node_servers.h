@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module's node servers by family, as the host sees them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks shared by the fuzz targets that drive a node's panel.
 #pragma once
 

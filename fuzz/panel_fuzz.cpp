@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives one item node and one bone node through a sequence of host actions
 // decoded from the input: panel gets and sets of any value ID, notifications,
 // buttons, pop-up entries, identifier changes, scene edits, time steps,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target's entry on saved inputs without libFuzzer, so that any
 // compiler can build the targets and ctest can replay their corpora:
 //

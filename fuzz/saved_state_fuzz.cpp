@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads arbitrary stored states into a fresh node of each family, then checks
 // that what the node saves is what the stored blocks say (the last block of a
 // kind wins, short blocks keep what was there, unknown blocks are skipped),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the scene-file reader: it either builds a scene or
 // reports a SceneError with a message; any other exception, crash or undefined
 // behaviour is a fault.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # (the module file instrumented too) and runs each for a bounded time from the
 # seeds in fuzz/corpus/<target>/. Any crash, sanitizer report, failed invariant

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The global operator new and delete of a program that counts allocations, in every form
 // the standard library mixes, on malloc and free (aligned_alloc for the
 // over-aligned forms) so that a sanitizer sees matching pairs, counting while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counts the heap allocations of the whole process, the loaded module's
 // included, while armed. The replacements of the global operator new and
 // delete in allocation_counter.cpp do the counting: a program that uses the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/call_record.h"
 
 #include <algorithm>

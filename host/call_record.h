@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every call the substitute host receives from the module, in order, as one
 // text line each: the service and operation, then the arguments separated by
 // single blanks. Item identifiers are eight upper-case hex digits, doubles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything a user of the substitute host needs: a scene, its services, the
 // loaded module and nodes driven through the module's interface.
 //

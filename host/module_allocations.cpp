@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/module_allocations.h"
 
 #ifdef _WIN32

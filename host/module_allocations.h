@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // While alive, the allocations the loaded module makes count in the
 // AllocationCounter. A module on Linux binds to the program's counting
 // operator new already. A Windows DLL has its own operator new on the C

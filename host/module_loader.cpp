@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/module_loader.h"
 
 #include <cstdio>

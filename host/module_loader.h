@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads a built module file the way the host does: opens the library, reads
 // its exported descriptor `_mod_descrip`, checks the synchronisation word,
 // calls start-up and reads the server table with each server's tags. The

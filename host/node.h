@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One node as the host keeps it: the "NodeHandler" server activated into a
 // handler record, an instance created on a host node object, and the calls a
 // host makes on it (time steps, evaluation, connections, copy, item lists and

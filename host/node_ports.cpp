@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/node_ports.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host-side objects behind the node, input, output, value and nodal-access
 // handles that the node services hand to and receive from the module.
 //

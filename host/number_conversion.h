@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turning a double into an integer as a host would store it: truncated toward
 // zero, with NaN and values outside the integer's range stored as 0 rather
 // than left to the undefined conversion.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host side of one panel of the "LWXPanel" service: what the module
 // described (controls, data descriptions, get/set functions, hints, user data,
 // the viewed instance) and the actions a host performs on a panel: reading and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/saved_state.h"
 
 #include <bit>

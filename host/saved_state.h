@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A node's saved state as the host keeps it: a list of blocks, each with its ID,
 // token, leaf flag and values tagged by kind. `StateWriter` and `StateReader`
 // serve the save-state and load-state tables over such a list.

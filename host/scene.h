@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-memory scene that the substitute host serves to the module.
 //
 // Items are kept in the host's lists (objects, lights, cameras, and one bone

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The substitute host's services over a Scene: the global-lookup function and
 // every service table the module uses, each call recorded in a CallRecord.
 //

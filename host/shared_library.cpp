@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/shared_library.h"
 
 #ifdef _WIN32

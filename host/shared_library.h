@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a shared library and finding its exported symbols: LoadLibrary on
 // Windows, dlopen elsewhere. A failed call leaves its reason for lastError().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "items/host_list.h"
 
 #include <algorithm>

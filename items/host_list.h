@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Walks over one of the host's item lists (first(type, owner), then next until
 // 0) that end even when the list loops back on itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "items/host_services.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module-wide host services, shared by all instances. Activations publish
 // them; only the module's entry points (the functions the host calls) read
 // them, each once at its start, and pass the services they use down as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "items/item_numbering.h"
 
 #include "items/host_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Item list numbers as the panel's pop-ups show them (objects, then lights,
 // then cameras, counted from 1; a bone among its owner's bones), and the
 // following of the host's item-identifier changes.

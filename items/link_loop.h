@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's links (an item's parent, the next item of a list) end in 0; a
 // damaged scene or a faulty host can make them loop. Every walk over them
 // passes each link through a watch so that it ends all the same.

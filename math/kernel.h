@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vector and matrix kernel: pure functions on small value types (row-vector
 // convention, see vec_types.h). No state, no allocation, no host calls.
 #pragma once

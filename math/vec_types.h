@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Value types of the transform math.
 //
 // Points and directions are row vectors multiplied from the left: v' = v × M.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The world rotation of an item: the angles of its orientation with the scales
 // taken out, so that scaling an item or its ancestors does not turn it.
 #pragma once

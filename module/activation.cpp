@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "module/activation.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node activation: acquires the host services and binds a node family's
 // functions into the host's handler record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The module descriptor the host reads: the only symbol the plug-in file exports.
 #include <array>
 #include <cstdint>

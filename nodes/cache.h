@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dropping an instance's cached results: at each new time step and whenever a
 // setting that decides what is sampled changes.
 #pragma once

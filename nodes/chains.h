@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three walks up an item's parent chain, built from the host's item-info
 // service. No state, no allocation; `info` is never null here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The nodes' evaluate functions: one template per kind, instantiated for both
 // families; the node table binds each to its kind.
 #pragma once

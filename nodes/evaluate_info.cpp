@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Item Info" and "Bone Info": one output per evaluate call. The outputs that
 // walk the item hierarchy are cached in the record, so that one time step walks
 // each chain at most once however many outputs the host asks for. A cached

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nodes/evaluation_start.h"
 
 #include "nodes/sampling.h"

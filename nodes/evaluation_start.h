@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The steps every evaluate call starts and ends with.
 #pragma once
 

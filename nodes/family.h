@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two node families, items (objects, lights, cameras) and bones. Every
 // kind of node exists once in each, under the family's names.
 #pragma once

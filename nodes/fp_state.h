@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floating-point state the module computes in, whatever state the host
 // calls with: round to nearest, every exception masked, no flushing of
 // denormals, and on 32-bit x86 the x87 at 64-bit precision. That is the state

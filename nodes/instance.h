@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The instance records of the two node families.
 //
 // Both records start with the cached chain results, laid out so that every

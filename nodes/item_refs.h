@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item references a record keeps, each an identifier with its list number:
 // an item node's item; a bone node's owner object, then its bone.
 #pragma once

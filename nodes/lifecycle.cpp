@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nodes/lifecycle.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Making, copying, describing and ending node instances; one template per
 // step, instantiated for both families.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The nodes, one row per kind: everything a kind is (its names, its outputs
 // and its evaluate function), in both families. The server table with its
 // tag lists and entry points, the outputs create registers, the evaluate

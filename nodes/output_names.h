@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Info nodes' outputs, in the order create registers them; evaluation maps
 // an output to its role through the same row.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A node's saved state: three leaf blocks holding the chosen identifiers, the
 // panel time and the time mode. List numbers are not stored; load recomputes them.
 #include "nodes/persistence.h"

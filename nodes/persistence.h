@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A node's saved state: leaf blocks "ids", "time" and "mode".
 #pragma once
 

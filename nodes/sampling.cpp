@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nodes/sampling.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules every node shares: at which time and which item it samples, and
 // which part of a vector a vector-plus-components output delivers.
 #pragma once

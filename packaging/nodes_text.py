@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes one section of a Markdown file as plain text for the release zip:
 headings underlined, paragraphs and lists wrapped, tables in fixed columns,
 emphasis and code marks dropped, a picture named by its place in the zip

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Packs the release zip: installs the build into a folder of the zip's name
 and zips that folder, so that one commit gives the same bytes wherever and
 whenever it is packed: the entries in the order of their names, every entry

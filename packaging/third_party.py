@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes THIRD-PARTY.txt: the libraries that the release's Windows files took
 in when they were built, each with its terms as its Debian package gives them.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Text files of the release zip as Windows editors read them."""
 
 

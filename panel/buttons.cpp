@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "panel/buttons.h"
 
 #include "items/host_services.h"

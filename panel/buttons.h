@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two buttons of each panel: "Get from LayoutSel" takes the host's current
 // item into the node, "Select by CurItem" makes the node's item the host's selection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turning a panel's list numbers back into items.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "panel/item_command.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Making an item the host's selection through its command interface.
 #pragma once
 

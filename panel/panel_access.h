@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host services as the panel code uses them: its panel, the instance
 // behind it, the instance update and services looked up on demand. The panel's
 // entry points pass each service in; a missing one (null) makes every helper a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "panel/panel_activate.h"
 
 #include "contract/panel_ids.h"

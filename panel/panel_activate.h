@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Activations of the "NodeInterface" servers: the property panel of a node.
 #pragma once
 

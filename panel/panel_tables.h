@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The static tables that describe both panel variants to the host's panel
 // service: controls, data descriptions, hints and the Mode labels.
 #pragma once

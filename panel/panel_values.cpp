@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "panel/panel_values.h"
 
 #include "contract/panel_ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The panel's view of an instance: get and set of each value, and the
 // change notification. The host calls them with the instance or the panel.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "panel/popups.h"
 
 #include <array>

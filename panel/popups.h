@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pop-up lists of the panels. Entry 0 of each is "(none)"; entry n is the
 // n-th item of the list, so entries line up with the list numbers.
 #pragma once

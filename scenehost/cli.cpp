@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: subcommands, their options and help texts, and the exit
 // status (0 success, 1 failure, 2 usage error).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scenehost commands. Each writes its result to `out` and warnings to
 // `err`, and throws SceneError (or a module loading error) on failure.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // scenehost check and scenehost validate: the conformance checks, printed as
 // they run.
 #include <ostream>

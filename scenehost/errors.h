@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ways scenehost fails: a usage error (bad command line, exit 2) and any
 // other error (missing file, bad scene, unknown name, failed write..., exit
 // 1). Messages name what and where, e.g. `arm.json: nodes[2].item: no item

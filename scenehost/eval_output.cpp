@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/eval_output.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The printed forms of an evaluation, written frame by frame as the frames
 // come: a readable table (six decimals, a value too large for its column in
 // its shortest exact form), CSV and JSON (every double in its shortest exact

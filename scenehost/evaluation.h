@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Driving placed nodes through frames as a host does: at each frame, new-time
 // for every node (time = frame / fps), then evaluate for each output to print.
 // Each frame is handed on as soon as it is computed, so that a run of any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/external_program.h"
 
 #ifdef _WIN32

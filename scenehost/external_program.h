@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running another program (gnuplot): finding it on PATH and running it with
 // arguments passed as they are, without a shell, waiting for its end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/module_path.h"
 
 #ifdef _WIN32

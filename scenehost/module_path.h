@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which module file a command loads: the --module option, else the module the
 // scene file names (relative to the scene file's folder), else the built
 // module beside the program or in the folder above it (the build tree puts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/near_miss.h"
 
 #include <algorithm>

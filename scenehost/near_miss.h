@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Did you mean ...?" for a name that is not there: the known name closest to
 // it when it differs only in case, by a small slip of typing, or is cut short.
 #pragma once

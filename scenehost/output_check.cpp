@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/output_check.h"
 
 #ifdef _WIN32

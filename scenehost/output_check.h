@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Output that cannot fail unnoticed: a failed write or flush of a command's
 // output is an error naming what failed and why; a reader that has gone away
 // (a closed pipe, as in "scenehost eval scene.json | head") ends the program

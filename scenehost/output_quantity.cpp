@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/output_quantity.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a node output measures, as the contract's port names tell it: a point
 // in space, an orientation, scale factors, an axis direction, a distance or an
 // item. A component output ("X", "H") measures what its node's first output does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/placed_scene.h"
 
 #include <algorithm>

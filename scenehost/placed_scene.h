@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The nodes of a scene file placed on a substitute host with a loaded module:
 // each node's "NodeHandler" server activated and an instance created, its
 // settings given to it the way a host does (by loading a saved state, either

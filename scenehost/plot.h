@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A picture of an evaluation, drawn by gnuplot (run as a program with a
 // generated script holding the data) into an SVG or PNG file: positions as
 // paths seen from the top, the front, the side and in 3D, every other output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/plot_script.h"
 
 #include <algorithm>

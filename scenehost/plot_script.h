@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gnuplot script of a picture of an evaluation. World positions are paths
 // in four views with equal scales on their axes: from the top (X across, Z
 // up), the front (X, Y), the side (Z, Y) and in 3D (Y up), start and end

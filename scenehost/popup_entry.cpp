@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/popup_entry.h"
 
 #include <charconv>

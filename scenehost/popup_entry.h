@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pop-up entry texts as the panel service receives them: either plain text, or
 // the byte 0x03 followed by "(i:ICON,COLOUR) name", which asks the panel to
 // draw an item-type icon in a colour before the name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/portable_svg.h"
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // gnuplot's SVG said in plainer terms, the same picture, which renderers
 // without the whole of SVG draw too (ImageMagick's own renderer among them):
 // each point mark, a reference to a shape drawn in `currentColor`, becomes a

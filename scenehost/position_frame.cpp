@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/position_frame.h"
 
 #include "contract/port_names.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame a node's position output is given in: "W Pos" in the world,
 // "Position" in the item's parent's frame, "pivotPos" in the item's own
 // frame, "restPos" in the frame of the bone's parent. Positions of different

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/progress_line.h"
 
 #include <cstdio>

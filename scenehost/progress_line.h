@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A progress line for long runs: once a run has taken a second, a line
 // "frame F: N of M frames (P%)" on a terminal's standard error, redrawn a few
 // times a second and erased at the end, so that it never mixes with output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene file: a JSON document describing the items of a scene (objects,
 // lights, cameras, bones with their parents and animated parameters), the
 // frame rate and frames, the host's selection, and the nodes to place with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <ostream>
 
 #include "host/module_loader.h"

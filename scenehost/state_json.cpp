@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/state_json.h"
 
 #include "scenehost/errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node states in scene files, in the JSON form that the conformance checks
 // also print; a state the file gets wrong is the scene file's error.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/state_splice.h"
 
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing nodes' "state" entries into a scene file's text without touching
 // the rest of it: each node's existing "state" value is replaced where it
 // stands, and a node without one gets it after its last entry, in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/temporary_file.h"
 
 #include <fcntl.h>

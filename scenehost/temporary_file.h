@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file made beside the one it will become, so that the target is replaced
 // whole or not at all: created empty under a fresh name (with the target's
 // permissions, or those a new file gets), filled, then renamed over the

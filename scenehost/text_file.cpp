@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/text_file.h"
 
 #include <algorithm>

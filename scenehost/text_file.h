@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing whole files: JSON with its syntax errors reported by
 // line and column, and writes that leave either the old file or the complete
 // new one, never a half-written file.

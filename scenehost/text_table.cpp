@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/text_table.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A plain text table: a header row, a rule, and rows whose columns line up.
 #pragma once
 

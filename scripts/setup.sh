@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what building and testing need on Debian 12; does nothing when all is there.
 # Besides Debian packages it changes nothing on the machine: the qemu that runs
 # 32-bit Wine and the Wine prefix live in the repository's cache folder .cache/.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs one stage of `make test` and adds its wall time to a table:
 #
 #   scripts/timed-stages.sh TABLE                    starts an empty table

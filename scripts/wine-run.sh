@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine with the program's own exit status, stdout
 # and stderr:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that the Linux build of the module exports the descriptor and nothing
 # else, as the Windows file does. Usage: check_module_exports.sh FILE (NM may name nm)
 set -uo pipefail

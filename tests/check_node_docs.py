@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks README's and INSTALL.txt's node lists against the module as scenehost sees it.
 
 The nodes and their menu groups are `scenehost servers`; each node's outputs, with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the Windows plug-in file as the host loads it: a 32-bit x86 DLL that
 # calls itself KV_Info_Node.p, exports the module descriptor alone, needs no
 # DLL beyond the system's, and carries the version resource of VERSION.

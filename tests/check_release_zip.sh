@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the release zip as an artist receives it: its listing in a fixed
 # order, dated from the commit; its texts in Windows line ends, the node
 # reference as plain text; the notices covering every library that the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the plug-in file a second time, from the same sources in another
 # build folder at another time, and checks that it and its symbol file come
 # out byte for byte as the first build made them: nothing of the folder, the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks a Windows program built here (scenehost.exe) as Windows would start
 # it: a 32-bit x86 console executable that needs no DLL beyond the system's,
 # so that it runs on a machine without the MinGW runtime.

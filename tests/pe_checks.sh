@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks shared by the scripts that read the built Windows files; sourced, not run.
 # Each check prints PASS or FAIL and counts; pe_summary prints the totals and
 # gives the status. OBJDUMP may name the tool.

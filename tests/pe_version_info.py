@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Prints the version resource of a PE file, one fact a line:
 
     fixed FileVersion 0.1.1.5

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/allocation_counter.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's side of driving a node through the module's interface. What the
 // module computes is tested with the module; here the point is what the host
 // registers, passes and reads back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/scene.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // List numbers of scene items and their inverse, over the substitute host's scene.
 #include "items/item_numbering.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "math/kernel.h"
 
 #include <gtest/gtest.h>

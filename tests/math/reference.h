@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Independent references for the kernel's results: row vectors turned by the
 // elementary rotations one after another, and products written as plain loops.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Node activation: service acquisition by host build, failures, and what is
 // bound into the handler record.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Create when memory runs out: null, "err", and no call to the host. The
 // module's create is called directly here so that this test's replacement of
 // the aligned allocation function reaches it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host enters the module with whatever stack alignment and floating-point
 // state its own code left: a 32-bit host may align the stack to 4 bytes only,
 // set the x87 precision to 24 or 53 bits, round toward zero, flush denormals or,

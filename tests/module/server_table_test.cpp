@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The server table as the host reads it from the loaded plug-in file.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "nodes/chains.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the host's item-info service: a table of items whose
 // parameters are linear in time (value = base + rate × time), and a log of
 // every parent and param call the walks make.

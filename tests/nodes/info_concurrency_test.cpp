@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One Info instance evaluated from several threads at once, as a renderer does.
 // Only meaningful under ThreadSanitizer, where a race on the caches fails the
 // run; elsewhere it still checks the values and the walk count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Item Info" and "Bone Info": every output, the bone-only ones, and the caches
 // that let one time step walk each chain once.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Instances through the host's interface: registration of inputs and outputs,
 // copy, item lists, identifier changes, time steps and destruction.
 #include "nodes/instance.h"

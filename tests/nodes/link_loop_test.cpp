@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parent links that loop, as a damaged scene or a faulty host may hand them
 // out: every output of every node still ends, once, with finite values, and a
 // walk visits a bounded number of items.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scene whose item-list numbers the tests know: A 1, B 2, C 3, L1 4, L2 5,
 // K 6; bones A1 1 and A2 2 of A, B1 1 of B.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Evaluation never allocates: every output of every node, through the host.
 // The counter also sees the loaded module's allocations (on Windows through its imports).
 #include <string>

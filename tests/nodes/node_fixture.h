@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scene, the substitute host over it and the built module, with helpers that
 // set a node up through the host's interface (load for the settings, inputs for
 // the connections) and read its outputs.

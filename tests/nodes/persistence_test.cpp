@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and loading a node's settings through the host's state tables.
 #include <gtest/gtest.h>
 

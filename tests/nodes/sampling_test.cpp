@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which time and which item a node samples, and the calls that deliver zeros.
 #include <string>
 #include <vector>

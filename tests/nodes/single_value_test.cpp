@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seven single-value nodes of both families on hierarchies whose answers
 // are known in closed form.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "W Rot" is the world rotation without the scales of the item and its
 // ancestors, while the axis rows keep them.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a node's panel: what the activation hands the host's panel service.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Get from LayoutSel" and "Select by CurItem" on both panels.
 #include <array>
 #include <cstdint>

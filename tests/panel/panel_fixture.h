@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The listed scene, its host and the module, loaded afresh, for each panel test.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pop-up lists' entries, byte for byte.
 #include "panel/popups.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing the panel's values, and the panel's change notification.
 #include <cstdint>
 #include <string>

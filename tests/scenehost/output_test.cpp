@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the commands write: frames streamed as they are computed, and every
 // failed write an error, except a reader that has gone.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/plot.h"
 
 #include <gtest/gtest.h>

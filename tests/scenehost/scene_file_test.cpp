@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scenehost/scene_file.h"
 
 #include <gtest/gtest.h>

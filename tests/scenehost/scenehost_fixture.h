@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scene files in a fresh temporary folder, and the program run in-process.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The worked example of README's node reference, run through the module: the
 // items of its first table become a scene, and the Info nodes must deliver
 // every value of its second table to the six decimals written there. README is

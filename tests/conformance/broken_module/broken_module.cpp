@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A module that breaks the host's contract on purpose, for the tests of
 // `scenehost check`. Built twice:
 //   - with KV_BROKEN_SYNC: its descriptor has a wrong synchronisation word;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A module that hands everything on to the real module but for one fault,
 // chosen at build time, for the tests of `scenehost validate`:
 //   KV_FAULT_ALLOCATE   every delivered value first allocates on the heap
