@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "items/host_list.h"
 
-#include <algorithm>
 #include <array>
-#include <cstddef>
-#include <span>
+#include <cstdint>
 
 namespace kv {
 
@@ -25,8 +23,22 @@ std::int32_t distinctEntries(const ItemInfoService& info, int itemType, ItemId o
 
 namespace {
 
-// How many of a walk's first entries listEntry keeps to compare the found one with.
-constexpr std::int32_t ENTRIES_REMEMBERED = 1024;
+// The entries a walk has passed, by a 16-bit key of each identifier that folds
+// its two halves together: entries differing in one half alone never share a
+// key (the objects of a list, told apart by their low 16 bits; the bones of
+// one owner, which share those). An entry whose key was seen is only perhaps
+// one of them, and the list is walked again to tell.
+class PassedEntries {
+ public:
+  void add(ItemId id) noexcept { bits_[key(id) / 64] |= bit(id); }
+  bool mayHold(ItemId id) const noexcept { return (bits_[key(id) / 64] & bit(id)) != 0; }
+
+ private:
+  static std::uint32_t key(ItemId id) noexcept { return (id ^ (id >> 16)) & 0xFFFFu; }
+  static std::uint64_t bit(ItemId id) noexcept { return std::uint64_t{1} << (key(id) % 64); }
+
+  std::array<std::uint64_t, 0x10000 / 64> bits_{};
+};
 
 }  // namespace
 
@@ -35,21 +47,17 @@ constexpr std::int32_t ENTRIES_REMEMBERED = 1024;
 // so the found entry alone tells whether the walk stayed among distinct ones.
 ListWalk listEntry(const ItemInfoService& info, int itemType, ItemId owner, std::int32_t number, std::int32_t first) {
   const std::int32_t position = number >= first ? number - first : -1;
-  std::array<ItemId, ENTRIES_REMEMBERED> earlier{};  // filled as walked, up to the found entry
+  PassedEntries passed;
   const ListWalk walk = walkList(info, itemType, owner, [&](ItemId it, std::int32_t index) {
-    if (index < ENTRIES_REMEMBERED) earlier[static_cast<std::size_t>(index)] = it;
-    return index == position;
+    if (index == position) return true;
+    passed.add(it);
+    return false;
   });
-  if (walk.found == 0) return walk;
-  const std::span<const ItemId> kept(earlier.data(), static_cast<std::size_t>(std::min(position, ENTRIES_REMEMBERED)));
-  bool repeat = std::ranges::find(kept, walk.found) != kept.end();
-  if (!repeat && position > ENTRIES_REMEMBERED) {
-    // The entries between those kept and the found one, walked again.
-    const ListWalk again = walkList(info, itemType, owner, [&](ItemId it, std::int32_t index) {
-      return index >= ENTRIES_REMEMBERED && (it == walk.found || index == position);
-    });
-    repeat = again.found == 0 || again.index != position;
-  }
+  if (walk.found == 0 || !passed.mayHold(walk.found)) return walk;
+  const ListWalk again = walkList(info, itemType, owner, [&](ItemId it, std::int32_t index) {
+    return it == walk.found || index == position;
+  });
+  const bool repeat = again.found == 0 || again.index != position;
   return repeat ? ListWalk{0, listLength(info, itemType, owner)} : walk;
 }
 

@@ -44,9 +44,9 @@ inline std::int32_t listLength(const ItemInfoService& info, int itemType, ItemId
 // The entry numbered `number` among the list's distinct entries, the first of
 // them numbered `first`; when there is none, 0 with the number of distinct
 // entries. Reaching the number inside a loop not seen yet finds a repeat there,
-// and the list is counted again: only a list that loops costs host calls beyond
-// the walk, and a list that goes on past its first 1024 entries for a number
-// beyond them.
+// and the list is counted again: a list that ends in 0 costs no host call
+// beyond the walk (unless two of its entries' identifiers differ in both
+// halves and still fold to one key, when it is walked once more).
 ListWalk listEntry(const ItemInfoService& info, int itemType, ItemId owner, std::int32_t number, std::int32_t first);
 
 }  // namespace kv

@@ -62,12 +62,17 @@ TEST_F(Numbering, BonesAreNumberedAmongTheirOwnersBones) {
 }
 
 // A loop onto the last of many objects is seen long after its first repeat;
-// the light after them keeps its number all the same.
+// the light after them keeps its number all the same. Ending in 0, the list
+// costs only the walk to the entry.
 TEST_F(Numbering, ALongObjectListLoopingOntoItsLastKeepsTheNumbersAfterIt) {
   constexpr int OBJECTS = 1030;
   ItemId last = 0;
   for (int i = 0; i < OBJECTS; ++i) last = scene.addObject("O" + std::to_string(i));
   const ItemId light = scene.addLight("L");
+  host.calls().clear();
+  EXPECT_EQ(itemByNumber(info, OBJECTS, 0), last);
+  EXPECT_EQ(host.calls().count("itemInfo.first"), 1u);
+  EXPECT_EQ(host.calls().count("itemInfo.next"), OBJECTS - 1u);
   scene.loopListBackTo(last);
   EXPECT_EQ(itemByNumber(info, OBJECTS, 0), last);
   EXPECT_EQ(itemByNumber(info, OBJECTS + 1, 0), light);
