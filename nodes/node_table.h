@@ -61,10 +61,13 @@ class KindOutputs {
 };
 
 struct KindDef {
+  // The evaluate function comes as a reference, which cannot be null: comparing
+  // a function's address with null is no constant expression under the
+  // sanitizers.
   consteval KindDef(NodeKind kind, const char* serverSuffix, const char* name, KindOutputs outputs,
-                    EvaluateFunc evaluate)
-      : kind(kind), serverSuffix(serverSuffix), name(name), outputs(outputs), evaluate(evaluate) {
-    if (!serverSuffix || !name || outputs.ports().empty() || !evaluate) {
+                    std::remove_pointer_t<EvaluateFunc>& evaluate)
+      : kind(kind), serverSuffix(serverSuffix), name(name), outputs(outputs), evaluate(&evaluate) {
+    if (!serverSuffix || !name || outputs.ports().empty()) {
       throw "a kind's row needs its names, its outputs and its evaluate function";
     }
   }
