@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The seven single-value nodes of each family. They keep no cache: every call
+// The single-value nodes of each family. They keep no cache: every call
 // samples the host afresh and computes the whole quantity, then delivers the
 // part that the requested output names.
 #include "math/kernel.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The seven single-value nodes of both families on hierarchies whose answers
+// The single-value nodes of both families on hierarchies whose answers
 // are known in closed form.
 #include <cmath>
 #include <string>
