@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The single-value nodes of both families on hierarchies whose answers
 // are known in closed form.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -152,6 +153,44 @@ TEST_F(SingleValueTest, EveryCallSamplesAfresh) {
   EXPECT_EQ(calls().count("itemInfo.param " + host::hexId(child) + " 1 "), 2u);
   EXPECT_EQ(calls().count("itemInfo.param " + host::hexId(root) + " 1 "), 2u);
   EXPECT_EQ(calls().count("output.setValue"), 2u);
+}
+
+// One known value from every node server the module lists, the bone nodes
+// given the object through their Item input: a kind added without its row
+// here fails.
+TEST_F(SingleValueTest, EveryServerDeliversAKnownValue) {
+  // Banked a quarter and scaled, the child's world axes are +Y, +Z and +X,
+  // 1, 2 and 3 long; its rotation passes single-precision degrees.
+  scene.setParam(child, PARAM_ROTATION, {0.0, 0.0, PI / 2});
+  scene.setParam(child, PARAM_SCALING, {1.0, 2.0, 3.0});
+  struct Known {
+    std::string kind;
+    const char* output;
+    std::array<double, 3> value;
+  };
+  const std::vector<Known> known{
+      {"Info", "W Pos", vec(0.0, 0.0, 4.0)},      {"Pos", "Position", vec(1.0, 0.0, 0.0)},
+      {"Rot", "Rotation", vec(0.0, 0.0, PI / 2)}, {"Scl", "Scale", vec(1.0, 2.0, 3.0)},
+      {"WPos", "W Pos", vec(0.0, 0.0, 4.0)},      {"WRot", "W Rot", vec(PI / 2, 0.0, PI / 2)},
+      {"MxW", "W Rgt", vec(0.0, 0.0, 1.0 / 3.0)}, {"Mx", "Up", vec(0.0, 0.0, 2.0)},
+  };
+  const std::vector<std::string> servers = nodeServers();
+  ASSERT_FALSE(servers.empty());
+  for (const std::string& server : servers) {
+    const std::string user = module().find(NODE_HANDLER_CLASS, server)->tag(TAG_USER_NAME).value_or("");
+    const std::string kind = user.substr(user.find(' ') + 1);  // after "Item " or "Bone "
+    const auto row = std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.kind == kind; });
+    if (row == known.end()) {
+      ADD_FAILURE() << user << ": give its kind a known value here";
+      continue;
+    }
+    auto n = node(server);
+    n->connectInteger("Item", static_cast<std::int32_t>(child));
+    n->newTime(0, 0.0);
+    const OutputValue value = n->evaluate(row->output);
+    EXPECT_EQ(value.deliveries, 1) << user;
+    EXPECT_TRUE(near3(value.vector, row->value, 1e-6)) << user << " " << row->output;
+  }
 }
 
 }  // namespace
