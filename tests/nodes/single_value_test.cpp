@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The single-value nodes of both families on hierarchies whose answers
-// are known in closed form.
+// The single-value nodes of both families, and one value of every kind, on
+// hierarchies whose answers are known in closed form.
 #include <algorithm>
 #include <cmath>
 #include <string>
