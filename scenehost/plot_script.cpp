@@ -95,7 +95,7 @@ std::string unitOf(Quantity quantity, AngleUnit angles) {
     case Quantity::Distance:
       return "scene units";
     case Quantity::Rotation:
-      return angles == AngleUnit::Degrees ? "degrees" : "radians";
+      return angleUnitName(angles);
     case Quantity::Scale:
       return "scale factor";
     case Quantity::Direction:
